@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Installs the Debian packages QUILMO needs to build, run and test, when any
+# of them is missing. Sourced by run.sh and test.sh.
+set -euo pipefail
+
+QUILMO_PACKAGES=(
+  g++ cmake ninja-build pkg-config
+  qt6-base-dev qt6-image-formats-plugins libqt6svg6 libgl-dev
+  libsqlite3-dev libglib2.0-dev libwmf-dev shared-mime-info
+  libgtest-dev libbenchmark-dev
+  fonts-ipafont-gothic adwaita-icon-theme
+)
+
+missing=()
+for package in "${QUILMO_PACKAGES[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$package")
+  fi
+done
+
+if ((${#missing[@]})); then
+  echo "Installing: ${missing[*]}"
+  sudo=()
+  if [ "$(id -u)" -ne 0 ]; then
+    sudo=(sudo)
+  fi
+  export DEBIAN_FRONTEND=noninteractive
+  "${sudo[@]}" apt-get update -q
+  "${sudo[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi

@@ -1,0 +1,132 @@
+#include "platform/database.h"
+
+#include <sqlite3.h>
+
+#include <QFile>
+
+namespace {
+
+// How long an operation waits for another program's lock on the file before
+// it gives up and reports its failure.
+constexpr int kBusyTimeoutMs = 250;
+
+[[noreturn]] void throwError(sqlite3* db, const char* what)
+{
+    std::string message = what;
+    if (db) {
+        message += ": ";
+        message += sqlite3_errmsg(db);
+    }
+    throw DbError(message);
+}
+
+} // namespace
+
+SqliteStatement::SqliteStatement(sqlite3* db, const QString& sql) : m_db(db)
+{
+    const QByteArray utf8 = sql.toUtf8();
+    if (sqlite3_prepare_v2(db, utf8.constData(), int(utf8.size()), &m_stmt, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(m_stmt);
+        m_stmt = nullptr;
+        throwError(db, "prepare");
+    }
+}
+
+SqliteStatement::SqliteStatement(SqliteStatement&& other) noexcept
+    : m_db(other.m_db), m_stmt(other.m_stmt)
+{
+    other.m_stmt = nullptr;
+}
+
+SqliteStatement::~SqliteStatement()
+{
+    sqlite3_finalize(m_stmt);
+}
+
+SqliteStatement& SqliteStatement::bind(int index, const QString& value)
+{
+    const QByteArray utf8 = value.toUtf8();
+    if (sqlite3_bind_text(m_stmt, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT) !=
+        SQLITE_OK)
+        throwError(m_db, "bind");
+    return *this;
+}
+
+bool SqliteStatement::step()
+{
+    switch (sqlite3_step(m_stmt)) {
+    case SQLITE_ROW:
+        return true;
+    case SQLITE_DONE:
+        return false;
+    default:
+        throwError(m_db, "step");
+    }
+}
+
+QString SqliteStatement::text(int column) const
+{
+    const auto* data = reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, column));
+    if (!data)
+        return {};
+    return QString::fromUtf8(data, sqlite3_column_bytes(m_stmt, column));
+}
+
+int SqliteStatement::columnCount() const
+{
+    return sqlite3_column_count(m_stmt);
+}
+
+void SqliteStatement::reset()
+{
+    sqlite3_reset(m_stmt);
+    sqlite3_clear_bindings(m_stmt);
+}
+
+SqliteDatabase::SqliteDatabase(const QString& path, OpenMode mode)
+{
+    int flags = SQLITE_OPEN_READWRITE;
+    if (mode == OpenMode::CreateIfMissing)
+        flags |= SQLITE_OPEN_CREATE;
+    const QByteArray name = QFile::encodeName(path);
+    if (sqlite3_open_v2(name.constData(), &m_db, flags, nullptr) != SQLITE_OK) {
+        std::string message = "open: ";
+        message += m_db ? sqlite3_errmsg(m_db) : "out of memory";
+        sqlite3_close_v2(m_db);
+        m_db = nullptr;
+        throw DbError(message);
+    }
+    sqlite3_busy_timeout(m_db, kBusyTimeoutMs);
+    sqlite3_extended_result_codes(m_db, 1);
+}
+
+SqliteDatabase::~SqliteDatabase()
+{
+    sqlite3_close_v2(m_db);
+}
+
+SqliteStatement SqliteDatabase::prepare(const QString& sql)
+{
+    return SqliteStatement(m_db, sql);
+}
+
+void SqliteDatabase::exec(const QString& sql)
+{
+    char* error = nullptr;
+    if (sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, &error) != SQLITE_OK) {
+        std::string message = "exec: ";
+        message += error ? error : sqlite3_errmsg(m_db);
+        sqlite3_free(error);
+        throw DbError(message);
+    }
+}
+
+int SqliteDatabase::changes() const
+{
+    return sqlite3_changes(m_db);
+}
+
+void SqliteDatabase::rollbackQuietly() noexcept
+{
+    sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+}

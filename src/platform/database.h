@@ -1,0 +1,78 @@
+#pragma once
+
+#include <stdexcept>
+
+#include <QString>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+// The database engine: a thin RAII layer over SQLite. Every value reaches a
+// statement as a bound parameter; nothing here splices text into SQL.
+
+class DbError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+class SqliteStatement {
+public:
+    SqliteStatement(sqlite3* db, const QString& sql);
+    SqliteStatement(SqliteStatement&& other) noexcept;
+    SqliteStatement& operator=(SqliteStatement&&) = delete;
+    SqliteStatement(const SqliteStatement&) = delete;
+    SqliteStatement& operator=(const SqliteStatement&) = delete;
+    ~SqliteStatement();
+
+    // Binds a text to the 1-based parameter index.
+    SqliteStatement& bind(int index, const QString& value);
+    // Advances to the next row: true while there is one, false when done.
+    // Throws DbError on any engine error (busy, not a database, constraint).
+    bool step();
+    // The column's value of the current row; a NULL reads as the empty text.
+    QString text(int column) const;
+    int columnCount() const;
+    // Makes the statement ready to run again with new bindings.
+    void reset();
+
+private:
+    sqlite3* m_db = nullptr;
+    sqlite3_stmt* m_stmt = nullptr;
+};
+
+class SqliteDatabase {
+public:
+    enum class OpenMode { ExistingOnly, CreateIfMissing };
+
+    // Opens the file; ExistingOnly never creates it. Throws DbError.
+    explicit SqliteDatabase(const QString& path, OpenMode mode = OpenMode::ExistingOnly);
+    SqliteDatabase(const SqliteDatabase&) = delete;
+    SqliteDatabase& operator=(const SqliteDatabase&) = delete;
+    ~SqliteDatabase();
+
+    SqliteStatement prepare(const QString& sql);
+    // Runs statements that take no parameters (schema, transaction control).
+    void exec(const QString& sql);
+    // Rows changed by the last INSERT, UPDATE or DELETE.
+    int changes() const;
+    sqlite3* handle() const { return m_db; }
+
+    // Runs body inside one transaction: committed when it returns, rolled
+    // back when it throws (the exception goes on to the caller).
+    template <typename Body> void transaction(Body&& body)
+    {
+        exec(QStringLiteral("BEGIN IMMEDIATE"));
+        try {
+            body();
+        } catch (...) {
+            rollbackQuietly();
+            throw;
+        }
+        exec(QStringLiteral("COMMIT"));
+    }
+
+private:
+    void rollbackQuietly() noexcept;
+
+    sqlite3* m_db = nullptr;
+};

@@ -1,0 +1,15 @@
+#pragma once
+
+class Clock;
+class Dialogs;
+class MemoryStatus;
+class ProcessControl;
+
+// The platform services a window works with. The program fills it with the
+// real implementations, the tests with fakes; the owners outlive the windows.
+struct Services {
+    Dialogs* dialogs = nullptr;
+    MemoryStatus* memory = nullptr;
+    Clock* clock = nullptr;
+    ProcessControl* process = nullptr;
+};

@@ -1,0 +1,19 @@
+#pragma once
+
+class Form1;
+
+// Category procedures: they take the category from Combo1's text and report
+// their outcome on the status line Text8.
+namespace Module1 {
+
+// Fills Combo1's list with every category and its text with the first one;
+// an empty table leaves the box as it was.
+void LoadCategoryList(Form1& form);
+// Registers Combo1's text as a new category.
+void RegisterCategory(Form1& form);
+// Deletes the category named by Combo1's text (its titles stay).
+void DeleteCategory(Form1& form);
+// Deletes every title of the category named by Combo1's text.
+void DeleteTitlesOfCategory(Form1& form);
+
+} // namespace Module1

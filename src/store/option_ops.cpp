@@ -1,0 +1,46 @@
+#include "store/option_ops.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+
+#include "store/catalogue_db.h"
+#include "store/option_queries.h"
+#include "ui/main/form1.h"
+#include "ui/twips.h"
+
+namespace Module1 {
+
+QString LoadMemoryOption(Form1& form)
+{
+    std::optional<QString> stored;
+    try {
+        CatalogueDb db(form.databasePath());
+        stored = catalogue::readMemoryOption(db);
+    } catch (const std::exception&) {
+        form.Text8->setText(QStringLiteral("「オプションの取得」でエラーが発生しています。"));
+        return QStringLiteral("1");
+    }
+    if (!stored) {
+        form.Text8->setText(QStringLiteral("オプション・データがありません。"));
+        return QString();
+    }
+    setWidthTwips(form.Text8, form.Check2->isChecked() ? Form1::kStatusNarrowTwips
+                                                       : Form1::kStatusWideTwips);
+    return leftTrimSpaces(*stored) == QLatin1String("0") ? QStringLiteral("0")
+                                                         : QStringLiteral("1");
+}
+
+void SaveMemoryOption(Form1& form, const QString& value)
+{
+    try {
+        CatalogueDb db(form.databasePath());
+        if (catalogue::writeMemoryOption(db, value))
+            form.Text8->setText(QStringLiteral("オプションを正常に更新しました。"));
+        else
+            form.Text8->setText(QStringLiteral("レコードが見つかりません。"));
+    } catch (const std::exception&) {
+        form.Text8->setText(QStringLiteral("「オプション更新」でエラーが発生しました。"));
+    }
+}
+
+} // namespace Module1

@@ -1,0 +1,30 @@
+#include "store/option_queries.h"
+
+#include "platform/database.h"
+#include "store/schema.h"
+
+using namespace schema;
+
+namespace catalogue {
+
+std::optional<QString> readMemoryOption(SqliteDatabase& db)
+{
+    auto query = db.prepare(QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?")
+                                .arg(kOptionValue, kOptionTable, kOptionName));
+    query.bind(1, kMemoryOption);
+    if (!query.step())
+        return std::nullopt;
+    return query.text(0);
+}
+
+bool writeMemoryOption(SqliteDatabase& db, const QString& value)
+{
+    db.prepare(QStringLiteral("UPDATE %1 SET %2 = ? WHERE %3 = ?")
+                   .arg(kOptionTable, kOptionValue, kOptionName))
+        .bind(1, value)
+        .bind(2, kMemoryOption)
+        .step();
+    return db.changes() > 0;
+}
+
+} // namespace catalogue

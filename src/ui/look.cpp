@@ -1,0 +1,56 @@
+#include "ui/look.h"
+
+#include <QPalette>
+#include <QWidget>
+
+void installFontSubstitutes()
+{
+    static bool installed = false;
+    if (installed)
+        return;
+    installed = true;
+    QFont::insertSubstitutions(QStringLiteral("ＭＳ Ｐゴシック"),
+                               {QStringLiteral("IPAPGothic"), QStringLiteral("IPAexGothic"),
+                                QStringLiteral("Noto Sans CJK JP"), QStringLiteral("IPAGothic")});
+    QFont::insertSubstitutions(QStringLiteral("ＭＳ ゴシック"),
+                               {QStringLiteral("IPAGothic"), QStringLiteral("Noto Sans Mono CJK JP"),
+                                QStringLiteral("IPAPGothic")});
+}
+
+QFont designFont(const QString& family, double pointSize, bool bold)
+{
+    installFontSubstitutes();
+    QFont font(family);
+    font.setPointSizeF(pointSize);
+    font.setBold(bold);
+    return font;
+}
+
+QFont smallFont()
+{
+    return designFont(QStringLiteral("ＭＳ Ｐゴシック"), 8.25);
+}
+
+void paintLightGreen(QWidget* widget)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Window, kLightGreen);
+    widget->setPalette(palette);
+    widget->setAutoFillBackground(true);
+}
+
+void setPointerCustom(QWidget* widget)
+{
+    widget->setCursor(Qt::PointingHandCursor);
+}
+
+void setPointerDefault(QWidget* widget)
+{
+    widget->unsetCursor();
+}
+
+bool hasCustomPointer(const QWidget* widget)
+{
+    return widget->testAttribute(Qt::WA_SetCursor) &&
+           widget->cursor().shape() == Qt::PointingHandCursor;
+}

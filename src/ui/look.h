@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QColor>
+#include <QFont>
+
+class QWidget;
+
+// The program's look: colours, fonts and the pointer of clickable pictures.
+
+inline const QColor kLightGreen(192, 255, 192);
+
+// Maps the Japanese font names the windows are designed with onto the CJK
+// fonts a Linux desktop has. Safe to call more than once.
+void installFontSubstitutes();
+
+// "ＭＳ Ｐゴシック" 8.25 point, the small font of headings and tab captions.
+QFont smallFont();
+// A font by its design name and point size.
+QFont designFont(const QString& family, double pointSize, bool bold = false);
+
+// Gives a widget the light-green background its window is designed with.
+void paintLightGreen(QWidget* widget);
+
+// The pointing hand shown over a picture that can be clicked, and back.
+void setPointerCustom(QWidget* widget);
+void setPointerDefault(QWidget* widget);
+bool hasCustomPointer(const QWidget* widget);

@@ -1,0 +1,59 @@
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+
+#include "platform/dialogs.h"
+#include "platform/process.h"
+#include "store/category_ops.h"
+#include "store/option_ops.h"
+#include "ui/look.h"
+#include "ui/main/form1.h"
+#include "ui/twips.h"
+
+void Form1::Form_Load()
+{
+    setPointerDefault(Picture1);
+    setPointerDefault(Image1);
+    setWidthTwips(Text8, kStatusNarrowTwips);
+
+    Combo2->clear();
+    Combo2->setEditText(QStringLiteral("選択"));
+    Combo2->addItems({QStringLiteral("選択"), QStringLiteral("登録"), QStringLiteral("削除")});
+
+    // Only a stored "0" hides the gauge. Without the option row the reader
+    // gives an empty text, and the gauge then shows as it does for "1".
+    const QString option = Module1::LoadMemoryOption(*this);
+    Check2->setChecked(option != QLatin1String("0"));
+
+    Module1::LoadCategoryList(*this);
+}
+
+void Form1::Command11_Click()
+{
+    Text8->clear();
+    if (m_services.dialogs->askYesNo(this, QStringLiteral("終了しますか？"),
+                                     QStringLiteral("確認!"))) {
+        m_ending = true;
+        m_services.process->endProgram();
+    }
+}
+
+void Form1::Command22_Click()
+{
+    m_ending = true;
+    m_services.process->endProgram();
+}
+
+void Form1::closeEvent(QCloseEvent* event)
+{
+    // The window has no close box, but a window manager may still ask it to
+    // close (Alt+F4): that is taken as "終了", question included.
+    if (m_ending) {
+        event->accept();
+        return;
+    }
+    event->ignore();
+    Command11_Click();
+}

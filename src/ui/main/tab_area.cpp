@@ -1,0 +1,33 @@
+#include "ui/main/tab_area.h"
+
+#include "ui/twips.h"
+
+void TabArea::place(QWidget* widget, int left, int top, int width, int height)
+{
+    m_placed.push_back({widget, twipsRect(left, top, width, height)});
+    relayout();
+}
+
+void TabArea::resizeEvent(QResizeEvent* event)
+{
+    QTabWidget::resizeEvent(event);
+    relayout();
+}
+
+void TabArea::showEvent(QShowEvent* event)
+{
+    QTabWidget::showEvent(event);
+    relayout();
+}
+
+void TabArea::relayout()
+{
+    for (const Placed& placed : m_placed) {
+        // Every page sits at the origin of the same page stack, so the stack's
+        // offset holds for the pages not shown yet as well.
+        const QWidget* page = placed.widget->parentWidget();
+        const QWidget* stack = page ? page->parentWidget() : nullptr;
+        const QPoint offset = stack && stack != this ? stack->mapTo(this, QPoint()) : QPoint();
+        placed.widget->setGeometry(placed.area.translated(-offset));
+    }
+}

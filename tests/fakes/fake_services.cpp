@@ -1,0 +1,35 @@
+#include "fakes/fake_services.h"
+
+#include <gtest/gtest.h>
+
+void FakeDialogs::answer(std::initializer_list<bool> list)
+{
+    answers.insert(answers.end(), list.begin(), list.end());
+}
+
+bool FakeDialogs::askYesNo(QWidget*, const QString& text, const QString& title)
+{
+    shown.push_back({text, title, true});
+    if (answers.empty()) {
+        ADD_FAILURE() << "unexpected question: " << text.toStdString();
+        return false;
+    }
+    const bool yes = answers.front();
+    answers.pop_front();
+    return yes;
+}
+
+void FakeDialogs::inform(QWidget*, const QString& text)
+{
+    shown.push_back({text, QString(), false});
+}
+
+Services FakeServices::services()
+{
+    Services s;
+    s.dialogs = &dialogs;
+    s.memory = &memory;
+    s.clock = &clock;
+    s.process = &process;
+    return s;
+}

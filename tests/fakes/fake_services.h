@@ -1,0 +1,59 @@
+#pragma once
+
+#include <deque>
+
+#include <QString>
+#include <QStringList>
+#include <QTime>
+
+#include "platform/clock.h"
+#include "platform/dialogs.h"
+#include "platform/memory.h"
+#include "platform/process.h"
+#include "platform/services.h"
+
+// Message boxes answered from a script; every box shown is recorded.
+class FakeDialogs final : public Dialogs {
+public:
+    struct Shown {
+        QString text;
+        QString title;
+        bool question;
+    };
+
+    // Queues the answers of the next questions, in order (true = Yes).
+    void answer(std::initializer_list<bool> answers);
+    bool askYesNo(QWidget* parent, const QString& text, const QString& title) override;
+    void inform(QWidget* parent, const QString& text) override;
+
+    std::vector<Shown> shown;
+    std::deque<bool> answers;
+};
+
+class FakeMemory final : public MemoryStatus {
+public:
+    int memoryLoad() override { return load; }
+    int load = 0;
+};
+
+class FakeClock final : public Clock {
+public:
+    QTime currentTime() override { return time; }
+    QTime time{12, 0, 0};
+};
+
+class FakeProcess final : public ProcessControl {
+public:
+    void endProgram() override { ++ended; }
+    int ended = 0;
+};
+
+// One set of fakes, wired into a Services value.
+struct FakeServices {
+    FakeDialogs dialogs;
+    FakeMemory memory;
+    FakeClock clock;
+    FakeProcess process;
+
+    Services services();
+};

@@ -1,0 +1,215 @@
+#include <QComboBox>
+#include <QCryptographicHash>
+#include <QFile>
+#include <QLineEdit>
+
+#include "platform/database.h"
+#include "store/catalogue_db.h"
+#include "store/category_ops.h"
+#include "support/form_fixture.h"
+
+namespace {
+
+QByteArray fileHash(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256);
+}
+
+class CategoryTest : public FormFixture {
+protected:
+    void SetUp() override
+    {
+        FormFixture::SetUp();
+        makeForm(false);
+    }
+    QStringList comboItems() const
+    {
+        QStringList items;
+        for (int i = 0; i < form->Combo1->count(); ++i)
+            items << form->Combo1->itemText(i);
+        return items;
+    }
+    QString status() const { return form->Text8->text(); }
+};
+
+TEST_F(CategoryTest, FirstStartCreatesTablesAndOptionRowOnce)
+{
+    EXPECT_EQ(rows("SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY name"),
+              QStringList({"オプション", "カテゴリ", "タイトル"}));
+    EXPECT_EQ(rows("SELECT Option_Name, Option_Value FROM オプション"), QStringList{"Memory|1"});
+
+    // A second start finds the file and leaves it as it is.
+    sql("UPDATE オプション SET Option_Value = '0'");
+    const QByteArray before = fileHash(dbPath());
+    EXPECT_TRUE(createCatalogueIfMissing(dbPath()));
+    EXPECT_EQ(fileHash(dbPath()), before);
+}
+
+TEST_F(CategoryTest, KeysIgnoreLetterCase)
+{
+    form->Combo1->setEditText("Docs");
+    Module1::RegisterCategory(*form);
+    form->Combo1->setEditText("DOCS");
+    Module1::RegisterCategory(*form);
+    EXPECT_EQ(status(), "「カテゴリ登録」で重複キー等のエラーが発生しました。");
+    form->Combo1->setEditText("docs");
+    Module1::DeleteCategory(*form);
+    EXPECT_EQ(status(), "正常に削除しました。");
+    EXPECT_TRUE(rows("SELECT * FROM カテゴリ").isEmpty());
+}
+
+TEST_F(CategoryTest, RegisterNewDuplicateEmptyAndQuotedNames)
+{
+    form->Combo1->setEditText("書籍");
+    Module1::RegisterCategory(*form);
+    EXPECT_EQ(status(), "正常に登録しました。");
+
+    form->Text8->clear();
+    Module1::RegisterCategory(*form);
+    EXPECT_EQ(status(), "「カテゴリ登録」で重複キー等のエラーが発生しました。");
+
+    form->Combo1->setEditText("");
+    Module1::RegisterCategory(*form);
+    EXPECT_EQ(status(), "「カテゴリ登録」で重複キー等のエラーが発生しました。");
+
+    form->Combo1->setEditText("Bob's");
+    Module1::RegisterCategory(*form);
+    EXPECT_EQ(status(), "正常に登録しました。");
+
+    EXPECT_EQ(rows("SELECT カテゴリ名 FROM カテゴリ ORDER BY カテゴリ名"),
+              QStringList({"Bob's", "書籍"}));
+}
+
+TEST_F(CategoryTest, ListFillsBoxWithEveryNameAndTheFirstAsText)
+{
+    sql("INSERT INTO カテゴリ VALUES ('Bob''s'), ('音楽'), ('ゲーム')");
+    form->Combo1->addItem("stale");
+    Module1::LoadCategoryList(*form);
+    const QStringList items = comboItems();
+    ASSERT_EQ(items.size(), 3);
+    EXPECT_TRUE(items.contains("Bob's"));
+    EXPECT_TRUE(items.contains("音楽"));
+    EXPECT_EQ(form->Combo1->currentText(), items.first());
+    EXPECT_TRUE(status().isEmpty());
+}
+
+TEST_F(CategoryTest, EmptyTableLeavesTheBoxAsItWas)
+{
+    form->Combo1->addItems({"消えた", "残り"});
+    form->Combo1->setEditText("消えた");
+    Module1::LoadCategoryList(*form);
+    EXPECT_EQ(status(), "カテゴリデータがありません。");
+    EXPECT_EQ(comboItems(), QStringList({"消えた", "残り"}));
+    EXPECT_EQ(form->Combo1->currentText(), "消えた");
+}
+
+TEST_F(CategoryTest, DeleteExistingQuotedAndMissing)
+{
+    sql("INSERT INTO カテゴリ VALUES ('Bob''s'), ('残す')");
+    form->Combo1->setEditText("Bob's");
+    Module1::DeleteCategory(*form);
+    EXPECT_EQ(status(), "正常に削除しました。");
+    Module1::DeleteCategory(*form);
+    EXPECT_EQ(status(), "レコードが見つかりません。");
+    EXPECT_EQ(rows("SELECT カテゴリ名 FROM カテゴリ"), QStringList{"残す"});
+}
+
+TEST_F(CategoryTest, DeleteTitlesTakesOnlyThatCategorysTitles)
+{
+    sql("INSERT INTO タイトル (タイトル名, カテゴリ名) VALUES ('a', 'Bob''s'), ('b', 'bob''s'), "
+        "('c', 'other')");
+    form->Combo1->setEditText("Bob's");
+    Module1::DeleteTitlesOfCategory(*form);
+    EXPECT_TRUE(status().isEmpty());
+    EXPECT_EQ(rows("SELECT タイトル名 FROM タイトル"), QStringList{"c"});
+
+    Module1::DeleteTitlesOfCategory(*form);
+    EXPECT_EQ(status(), "レコードが見つかりません。");
+}
+
+TEST_F(CategoryTest, DeleteTitlesIsAllOrNothing)
+{
+    sql("INSERT INTO タイトル (タイトル名, カテゴリ名) VALUES ('a', 'x'), ('b', 'x'), ('c', 'x')");
+    // The engine refuses to delete one row in the middle of the set.
+    sql("CREATE TRIGGER keep_b BEFORE DELETE ON タイトル WHEN old.タイトル名 = 'b' "
+        "BEGIN SELECT RAISE(ABORT, 'kept'); END");
+    form->Combo1->setEditText("x");
+    Module1::DeleteTitlesOfCategory(*form);
+    EXPECT_EQ(status(), "「カテゴリ→タイトル削除」でエラーが発生しました。");
+    EXPECT_EQ(rows("SELECT タイトル名 FROM タイトル ORDER BY 1"), QStringList({"a", "b", "c"}));
+}
+
+TEST_F(CategoryTest, TooManyCategoriesTakeTheFailurePath)
+{
+    {
+        SqliteDatabase db(dbPath());
+        db.transaction([&] {
+            auto insert = db.prepare("INSERT INTO カテゴリ VALUES (?)");
+            for (int i = 0; i <= kMaxListRows; ++i) {
+                insert.bind(1, QString::number(i));
+                insert.step();
+                insert.reset();
+            }
+        });
+    }
+    form->Combo1->setEditText("before");
+    Module1::LoadCategoryList(*form);
+    EXPECT_EQ(status(), "「カテゴリ全検索」でエラーが発生しています。");
+    EXPECT_EQ(form->Combo1->currentText(), "before");
+}
+
+// A file that is not a SQLite database (an old catalogue of another format,
+// say) is reported by every operation and never rewritten.
+TEST_F(CategoryTest, ForeignFileIsReportedAndNeverTouched)
+{
+    QFile::remove(dbPath());
+    {
+        QFile file(dbPath());
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray("\x00\x01\x00\x00Standard Jet DB\x00", 20) + QByteArray(4000, 'j'));
+    }
+    const QByteArray before = fileHash(dbPath());
+    EXPECT_TRUE(createCatalogueIfMissing(dbPath()));
+
+    form->Combo1->setEditText("書籍");
+    Module1::LoadCategoryList(*form);
+    EXPECT_EQ(status(), "「カテゴリ全検索」でエラーが発生しています。");
+    Module1::RegisterCategory(*form);
+    EXPECT_EQ(status(), "「カテゴリ登録」で重複キー等のエラーが発生しました。");
+    Module1::DeleteCategory(*form);
+    EXPECT_EQ(status(), "「カテゴリ削除」でエラーが発生しました。");
+    Module1::DeleteTitlesOfCategory(*form);
+    EXPECT_EQ(status(), "「カテゴリ→タイトル削除」でエラーが発生しました。");
+    EXPECT_EQ(fileHash(dbPath()), before);
+}
+
+TEST_F(CategoryTest, MissingFileIsReportedAndNotCreated)
+{
+    QFile::remove(dbPath());
+    form->Combo1->setEditText("書籍");
+    Module1::RegisterCategory(*form);
+    EXPECT_EQ(status(), "「カテゴリ登録」で重複キー等のエラーが発生しました。");
+    Module1::DeleteCategory(*form);
+    EXPECT_EQ(status(), "「カテゴリ削除」でエラーが発生しました。");
+    EXPECT_FALSE(QFile::exists(dbPath()));
+}
+
+TEST_F(CategoryTest, LockedFileIsReported)
+{
+    SqliteDatabase other(dbPath());
+    other.exec("BEGIN EXCLUSIVE");
+    form->Combo1->setEditText("書籍");
+    Module1::RegisterCategory(*form);
+    EXPECT_EQ(status(), "「カテゴリ登録」で重複キー等のエラーが発生しました。");
+    Module1::LoadCategoryList(*form);
+    EXPECT_EQ(status(), "「カテゴリ全検索」でエラーが発生しています。");
+    other.exec("ROLLBACK");
+
+    Module1::RegisterCategory(*form);
+    EXPECT_EQ(status(), "正常に登録しました。");
+}
+
+} // namespace

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <memory>
+
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include "fakes/fake_services.h"
+#include "ui/main/form1.h"
+
+// A program folder of its own for each case, a first-start catalogue in it,
+// fake services, and a main window over both.
+class FormFixture : public ::testing::Test {
+protected:
+    void SetUp() override;
+
+    // Builds the window; loaded runs Form_Load as the program does at start.
+    Form1& makeForm(bool loaded = true);
+
+    QString dbPath() const;
+    // Runs SQL on the catalogue file directly, outside the program's code paths.
+    void sql(const QString& statement, const QStringList& values = {});
+    // The rows of a query, each row's columns joined by "|".
+    QStringList rows(const QString& query, const QStringList& values = {});
+
+    QTemporaryDir folder;
+    FakeServices fakes;
+    std::unique_ptr<Form1> form;
+};
