@@ -5,11 +5,15 @@
 #include <QFileInfo>
 #include <QUuid>
 
+#include "store/jet_pattern.h"
 #include "store/schema.h"
 
 using namespace schema;
 
-CatalogueDb::CatalogueDb(const QString& path) : SqliteDatabase(path, OpenMode::ExistingOnly) {}
+CatalogueDb::CatalogueDb(const QString& path) : SqliteDatabase(path, OpenMode::ExistingOnly)
+{
+    registerJetLike(*this);
+}
 
 QString catalogueFilePath(const QString& programFolder)
 {

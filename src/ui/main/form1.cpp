@@ -330,6 +330,20 @@ void Form1::buildTabArea()
 
 void Form1::connectHandlers()
 {
+    connect(Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
+    connect(Command10, &QPushButton::clicked, this, &Form1::Command10_Click);
+    connect(Command2, &QPushButton::clicked, this, &Form1::Command2_Click);
+    connect(Command3, &QPushButton::clicked, this, &Form1::Command3_Click);
+    connect(Command4, &QPushButton::clicked, this, &Form1::Command4_Click);
+    connect(Command5, &QPushButton::clicked, this, &Form1::Command5_Click);
+    connect(Command19, &QPushButton::clicked, this, &Form1::Command19_Click);
+    connect(Command20, &QPushButton::clicked, this, &Form1::Command20_Click);
+    // A title is selected by the user's choice of an entry, by mouse or
+    // keyboard; the program emptying or refilling the list selects nothing.
+    connect(List1, &QListWidget::itemSelectionChanged, this, [this] {
+        if (!List1->selectedItems().isEmpty())
+            List1_Click();
+    });
     connect(Command11, &QPushButton::clicked, this, &Form1::Command11_Click);
     connect(Command22, &QPushButton::clicked, this, &Form1::Command22_Click);
     connect(Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);

@@ -42,6 +42,19 @@ public:
     void Command11_Click();
     void Command22_Click();
 
+    // Category panel and clearing.
+    void Command1_Click();
+    void Command10_Click();
+
+    // Title list and editor.
+    void List1_Click();
+    void Command2_Click();
+    void Command3_Click();
+    void Command4_Click();
+    void Command5_Click();
+    void Command19_Click();
+    void Command20_Click();
+
     // Clock and memory gauge.
     void Timer1_Timer();
     void Check2_Click();

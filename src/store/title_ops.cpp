@@ -1,0 +1,197 @@
+#include "store/title_ops.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+
+#include "store/catalogue_db.h"
+#include "store/link_targets.h"
+#include "store/title_queries.h"
+#include "ui/combo_box.h"
+#include "ui/main/form1.h"
+
+namespace {
+
+const QString kNotFound = QStringLiteral("レコードが見つかりません。");
+
+// The description is stored with CR LF line breaks; the editor works with LF.
+QString storedDescription(const Form1& form)
+{
+    QString text = form.Text3->toPlainText();
+    text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+    return text;
+}
+
+void showDescription(Form1& form, QString stored)
+{
+    stored.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    form.Text3->setPlainText(stored);
+}
+
+void showNames(Form1& form, const QStringList& names)
+{
+    form.List1->setUpdatesEnabled(false);
+    form.List1->clear();
+    form.List1->addItems(names);
+    form.List1->setUpdatesEnabled(true);
+    form.Label15->setText(QString::number(names.size()));
+}
+
+// No optional field is stored empty: an empty one becomes " ", in the editor
+// itself, so the editor shows what was stored.
+void fillBlanks(Form1& form)
+{
+    const QString blank = QStringLiteral(" ");
+    if (form.Text3->toPlainText().isEmpty())
+        form.Text3->setPlainText(blank);
+    if (form.Text5->text().isEmpty())
+        form.Text5->setText(blank);
+    if (form.Combo3->currentText().isEmpty())
+        form.Combo3->setEditText(blank);
+    if (form.Text6->text().isEmpty())
+        form.Text6->setText(blank);
+    if (form.Text9->text().isEmpty())
+        form.Text9->setText(blank);
+}
+
+TitleRecord editorRecord(Form1& form)
+{
+    return TitleRecord{form.Text2->text(),
+                       storedDescription(form),
+                       form.Text5->text(),
+                       Module1::JoinLinkTargets(form),
+                       form.Text6->text(),
+                       form.Text9->text(),
+                       form.Combo1->currentText()};
+}
+
+QString selectedTitle(const Form1& form)
+{
+    const QList<QListWidgetItem*> selected = form.List1->selectedItems();
+    return selected.isEmpty() ? QString() : selected.first()->text();
+}
+
+} // namespace
+
+namespace Module1 {
+
+void LoadTitleList(Form1& form)
+{
+    QStringList names;
+    try {
+        CatalogueDb db(form.databasePath());
+        names = catalogue::listTitles(db, form.Combo1->currentText());
+    } catch (const std::exception&) {
+        form.Text8->setText(QStringLiteral("「タイトル検索」でエラーが発生しています。"));
+        return;
+    }
+    if (names.isEmpty()) {
+        form.List1->clear();
+        form.Text8->setText(QStringLiteral("カテゴリ＝") + form.Combo1->currentText() +
+                            QStringLiteral("には、まだ、タイトル・データがありません。"));
+        form.Label15->setText(QStringLiteral("0"));
+        return;
+    }
+    showNames(form, names);
+}
+
+void SearchTitles(Form1& form)
+{
+    QStringList names;
+    try {
+        CatalogueDb db(form.databasePath());
+        names = catalogue::searchTitles(db, form.Combo1->currentText(), form.Text1->text());
+    } catch (const std::exception&) {
+        form.Text8->setText(QStringLiteral("「タイトル絞込み検索」でエラーが発生しています。"));
+        return;
+    }
+    if (names.isEmpty()) {
+        form.Text8->setText(QStringLiteral("検索結果が０件です。"));
+        form.Label15->setText(QStringLiteral("0"));
+        return;
+    }
+    showNames(form, names);
+}
+
+void LoadTitleRecord(Form1& form)
+{
+    clearComboList(form.Combo3);
+    std::optional<TitleRecord> title;
+    try {
+        CatalogueDb db(form.databasePath());
+        title = catalogue::readTitle(db, selectedTitle(form));
+    } catch (const std::exception&) {
+        form.Text8->setText(QStringLiteral("「タイトルデータの取得」でエラーが発生しています。"));
+        return;
+    }
+    if (!title) {
+        form.Text8->setText(QStringLiteral("タイトル・データがありません。"));
+        return;
+    }
+    form.Text2->setText(leftTrimSpaces(title->name));
+    showDescription(form, leftTrimSpaces(title->description));
+    // The thumbnail path goes in before the link targets, whose change
+    // redraws the thumbnail from it.
+    form.Text5->setText(leftTrimSpaces(title->thumbnailPath));
+    SplitLinkTargets(form, leftTrimSpaces(title->linkTargets));
+    form.Text6->setText(leftTrimSpaces(title->workingFolder));
+    form.Text9->setText(leftTrimSpaces(title->launchOptions));
+}
+
+void SplitLinkTargets(Form1& form, const QString& stored)
+{
+    const LinkTargets targets = splitLinkTargets(stored);
+    setComboContents(form.Combo3, targets.text, targets.list);
+}
+
+void RegisterTitle(Form1& form)
+{
+    fillBlanks(form);
+    try {
+        CatalogueDb db(form.databasePath());
+        catalogue::insertTitle(db, editorRecord(form));
+        form.Text8->setText(QStringLiteral("正常に登録しました。"));
+    } catch (const std::exception&) {
+        form.Text8->setText(QStringLiteral("「タイトル登録」で重複キー等のエラーが発生しました。"));
+    }
+}
+
+void UpdateTitle(Form1& form)
+{
+    try {
+        CatalogueDb db(form.databasePath());
+        if (!catalogue::titleExists(db, form.Text2->text())) {
+            form.Text8->setText(kNotFound);
+            return;
+        }
+        fillBlanks(form);
+        if (catalogue::updateTitle(db, editorRecord(form)))
+            form.Text8->setText(QStringLiteral("正常に更新しました。"));
+        else
+            form.Text8->setText(kNotFound);
+    } catch (const std::exception&) {
+        form.Text8->setText(QStringLiteral("「タイトル更新」でエラーが発生しました。"));
+    }
+}
+
+void DeleteTitle(Form1& form)
+{
+    try {
+        CatalogueDb db(form.databasePath());
+        if (catalogue::deleteTitle(db, form.Text2->text()))
+            form.Text8->setText(QStringLiteral("正常に削除しました。"));
+        else
+            form.Text8->setText(kNotFound);
+    } catch (const std::exception&) {
+        form.Text8->setText(QStringLiteral("「タイトル削除」でエラーが発生しました。"));
+    }
+}
+
+QString JoinLinkTargets(Form1& form)
+{
+    return joinLinkTargets(form.Combo3->currentText(), comboItems(form.Combo3));
+}
+
+} // namespace Module1

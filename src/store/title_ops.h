@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+
+class Form1;
+
+// Title procedures of the main window: they read the category from Combo1,
+// the title from the editor fields, and report on the status line Text8.
+namespace Module1 {
+
+// Lists the titles of Combo1's category into List1 in name order, with their
+// number in Label15.
+void LoadTitleList(Form1& form);
+// Narrows List1 to the category's titles whose names contain Text1's text;
+// without a hit List1 keeps what it showed.
+void SearchTitles(Form1& form);
+// Reads the title selected in List1 into the six editor fields.
+void LoadTitleRecord(Form1& form);
+// Puts a stored link-target value into Combo3: the first line as its text,
+// the others as its list.
+void SplitLinkTargets(Form1& form, const QString& stored);
+
+// Registers the editor's title under Combo1's category; empty optional fields
+// become " " in the editor first.
+void RegisterTitle(Form1& form);
+// Rewrites the title named in Text2 from the editor and Combo1's category.
+void UpdateTitle(Form1& form);
+// Deletes the title named in Text2.
+void DeleteTitle(Form1& form);
+// Combo3's text and list in their stored form.
+QString JoinLinkTargets(Form1& form);
+
+} // namespace Module1

@@ -1,0 +1,106 @@
+#include "store/title_queries.h"
+
+#include "platform/database.h"
+#include "store/catalogue_db.h"
+#include "store/schema.h"
+
+using namespace schema;
+
+namespace catalogue {
+
+namespace {
+
+QStringList readNames(SqliteStatement& query)
+{
+    QStringList names;
+    while (query.step()) {
+        names.append(query.text(0));
+        checkListSize(names.size());
+    }
+    return names;
+}
+
+} // namespace
+
+QStringList listTitles(SqliteDatabase& db, const QString& category)
+{
+    auto query = db.prepare(QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ? ORDER BY %1")
+                                .arg(kTitleName, kTitleTable, kCategoryName));
+    query.bind(1, category);
+    return readNames(query);
+}
+
+QStringList searchTitles(SqliteDatabase& db, const QString& category, const QString& searchText)
+{
+    auto query = db.prepare(QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ? AND jetlike(?, %1)")
+                                .arg(kTitleName, kTitleTable, kCategoryName));
+    query.bind(1, category);
+    query.bind(2, QLatin1Char('*') + searchText + QLatin1Char('*'));
+    return readNames(query);
+}
+
+std::optional<TitleRecord> readTitle(SqliteDatabase& db, const QString& name)
+{
+    auto query = db.prepare(QStringLiteral("SELECT %1, %2, %3, %4, %5, %6, %7 FROM %8 WHERE %1 = ?")
+                                .arg(kTitleName, kDescription, kThumbnailPath, kLinkTargets,
+                                     kWorkingFolder, kLaunchOptions, kCategoryName, kTitleTable));
+    query.bind(1, name);
+    if (!query.step())
+        return std::nullopt;
+    return TitleRecord{query.text(0), query.text(1), query.text(2), query.text(3),
+                       query.text(4), query.text(5), query.text(6)};
+}
+
+void insertTitle(SqliteDatabase& db, const TitleRecord& title)
+{
+    db.prepare(QStringLiteral("INSERT INTO %1 (%2, %3, %4, %5, %6, %7, %8) "
+                              "VALUES (?, ?, ?, ?, ?, ?, ?)")
+                   .arg(kTitleTable, kTitleName, kDescription, kThumbnailPath, kLinkTargets,
+                        kCategoryName, kWorkingFolder, kLaunchOptions))
+        .bind(1, title.name)
+        .bind(2, title.description)
+        .bind(3, title.thumbnailPath)
+        .bind(4, title.linkTargets)
+        .bind(5, title.category)
+        .bind(6, title.workingFolder)
+        .bind(7, title.launchOptions)
+        .step();
+}
+
+bool titleExists(SqliteDatabase& db, const QString& name)
+{
+    auto query = db.prepare(
+        QStringLiteral("SELECT 1 FROM %1 WHERE %2 = ?").arg(kTitleTable, kTitleName));
+    query.bind(1, name);
+    return query.step();
+}
+
+bool updateTitle(SqliteDatabase& db, const TitleRecord& title)
+{
+    // The name is written back as well: a title found regardless of case takes
+    // the spelling the editor shows, as every other field does.
+    db.prepare(QStringLiteral("UPDATE %1 SET %2 = ?, %3 = ?, %4 = ?, %5 = ?, %6 = ?, %7 = ?, "
+                              "%8 = ? WHERE %2 = ?")
+                   .arg(kTitleTable, kTitleName, kDescription, kThumbnailPath, kLinkTargets,
+                        kCategoryName, kWorkingFolder, kLaunchOptions))
+        .bind(1, title.name)
+        .bind(2, title.description)
+        .bind(3, title.thumbnailPath)
+        .bind(4, title.linkTargets)
+        .bind(5, title.category)
+        .bind(6, title.workingFolder)
+        .bind(7, title.launchOptions)
+        .bind(8, title.name)
+        .step();
+    return db.changes() > 0;
+}
+
+bool deleteTitle(SqliteDatabase& db, const QString& name)
+{
+    db.prepare(QStringLiteral("DELETE FROM %1 WHERE %2 = ?").arg(kTitleTable, kTitleName))
+        .bind(1, name)
+        .step();
+    return db.changes() > 0;
+}
+
+} // namespace catalogue

@@ -1,0 +1,49 @@
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+
+#include "platform/dialogs.h"
+#include "store/category_ops.h"
+#include "store/title_ops.h"
+#include "ui/look.h"
+#include "ui/main/clearing.h"
+#include "ui/main/form1.h"
+
+void Form1::Command1_Click()
+{
+    Text8->clear();
+    Module1::ClearEditingFields(*this);
+    setPointerDefault(Picture1);
+    setPointerDefault(Image1);
+
+    const QString mode = Combo2->currentText();
+    const QString category = Combo1->currentText();
+    const QString title = QStringLiteral("確認!");
+
+    if (mode == QLatin1String("選択")) {
+        Module1::LoadTitleList(*this);
+        Text1->clear();
+    } else if (mode == QLatin1String("登録")) {
+        if (!m_services.dialogs->askYesNo(this, category + QStringLiteral(" を登録しますか？"),
+                                          title))
+            return;
+        Module1::RegisterCategory(*this);
+        Module1::LoadCategoryList(*this);
+        Module1::ClearEditingFields(*this);
+        List1->clear();
+        Combo2->setEditText(QStringLiteral("選択"));
+    } else if (mode == QLatin1String("削除")) {
+        if (!m_services.dialogs->askYesNo(
+                this,
+                category + QStringLiteral(" を削除しますか？\r\nこのカテゴリのタイトルは全て削除されます。"),
+                title))
+            return;
+        Module1::DeleteTitlesOfCategory(*this);
+        Module1::DeleteCategory(*this);
+        Module1::ClearEditingFields(*this);
+        List1->clear();
+        Combo2->setEditText(QStringLiteral("選択"));
+        Module1::LoadCategoryList(*this);
+    }
+}

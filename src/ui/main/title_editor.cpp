@@ -1,0 +1,105 @@
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QSignalBlocker>
+
+#include "platform/dialogs.h"
+#include "store/title_ops.h"
+#include "ui/main/clearing.h"
+#include "ui/main/form1.h"
+
+namespace {
+
+const QString kEditorTitle = QStringLiteral("確認！");
+
+} // namespace
+
+void Form1::List1_Click()
+{
+    Text8->clear();
+    List2->clear();
+    Module1::LoadTitleRecord(*this);
+    Text8->setText(QStringLiteral("タイトルが選択されました。"));
+
+    // With several equal entries the last one counts, as the whole list is
+    // walked.
+    const QString thumbnail = Text5->text();
+    for (int i = 0; i < List2->count(); ++i) {
+        if (List2->item(i)->text() == thumbnail)
+            Label14->setText(QString::number(i + 1));
+    }
+}
+
+void Form1::Command2_Click()
+{
+    Text8->clear();
+    Module1::SearchTitles(*this);
+}
+
+void Form1::Command3_Click()
+{
+    Text8->clear();
+    if (Combo1->currentText().isEmpty()) {
+        m_services.dialogs->inform(this, QStringLiteral("カテゴリが指定されていません。"));
+        return;
+    }
+    if (Text2->text().isEmpty()) {
+        m_services.dialogs->inform(this, QStringLiteral("タイトルに文字列を入力してください。"));
+        return;
+    }
+    if (!m_services.dialogs->askYesNo(this, Text2->text() + QStringLiteral(" を登録しますか？"),
+                                      kEditorTitle))
+        return;
+    Module1::RegisterTitle(*this);
+    Module1::ClearEditingFields(*this);
+    Module1::LoadTitleList(*this);
+}
+
+void Form1::Command4_Click()
+{
+    Text8->clear();
+    if (!m_services.dialogs->askYesNo(this, Text2->text() + QStringLiteral(" を更新しますか？"),
+                                      kEditorTitle))
+        return;
+    Module1::UpdateTitle(*this);
+    Module1::LoadTitleList(*this);
+}
+
+void Form1::Command5_Click()
+{
+    Text8->clear();
+    if (!m_services.dialogs->askYesNo(this, Text2->text() + QStringLiteral(" を削除しますか？"),
+                                      kEditorTitle))
+        return;
+    Module1::DeleteTitle(*this);
+    Module1::ClearEditingFields(*this);
+    Module1::LoadTitleList(*this);
+}
+
+void Form1::Command19_Click()
+{
+    const QString text = Combo3->currentText();
+    if (Combo3->count() == 0)
+        Combo3->addItem(text);
+    if (Combo3->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive) < 0)
+        Combo3->addItem(text);
+}
+
+void Form1::Command20_Click()
+{
+    const QString text = Combo3->currentText();
+    for (int i = 0; i < Combo3->count(); ++i) {
+        if (Combo3->itemText(i) == text) {
+            {
+                // Removing the current entry would make Qt show another one
+                // in the text for a moment; only the emptied text counts.
+                const QSignalBlocker quiet(Combo3);
+                Combo3->removeItem(i);
+                Combo3->setCurrentIndex(-1);
+            }
+            Combo3->setEditText(QString());
+            return;
+        }
+    }
+}
