@@ -21,10 +21,10 @@ void Form1::Command1_Click()
     const QString category = Combo1->currentText();
     const QString title = QStringLiteral("確認!");
 
-    if (mode == QLatin1String("選択")) {
+    if (mode == QStringLiteral("選択")) {
         Module1::LoadTitleList(*this);
         Text1->clear();
-    } else if (mode == QLatin1String("登録")) {
+    } else if (mode == QStringLiteral("登録")) {
         if (!m_services.dialogs->askYesNo(this, category + QStringLiteral(" を登録しますか？"),
                                           title))
             return;
@@ -33,7 +33,7 @@ void Form1::Command1_Click()
         Module1::ClearEditingFields(*this);
         List1->clear();
         Combo2->setEditText(QStringLiteral("選択"));
-    } else if (mode == QLatin1String("削除")) {
+    } else if (mode == QStringLiteral("削除")) {
         if (!m_services.dialogs->askYesNo(
                 this,
                 category + QStringLiteral(" を削除しますか？\r\nこのカテゴリのタイトルは全て削除されます。"),

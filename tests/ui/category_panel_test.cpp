@@ -1,0 +1,125 @@
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+
+#include "support/form_fixture.h"
+#include "ui/combo_box.h"
+
+namespace {
+
+class CategoryPanelTest : public FormFixture {
+protected:
+    void SetUp() override
+    {
+        FormFixture::SetUp();
+        sql("INSERT INTO カテゴリ VALUES ('文書'), ('音楽')");
+        sql("INSERT INTO タイトル (タイトル名, カテゴリ名) VALUES ('b曲', '音楽'), ('A曲', '音楽'), "
+            "('報告', '文書')");
+        makeForm();
+    }
+    void press(const QString& mode, const QString& category)
+    {
+        form->Combo2->setEditText(mode);
+        form->Combo1->setEditText(category);
+        form->Text2->setText("編集中");
+        form->Text1->setText("検索語");
+        form->Text8->setText("前の結果");
+        form->Command1->click();
+    }
+    QStringList listed() const
+    {
+        QStringList names;
+        for (int i = 0; i < form->List1->count(); ++i)
+            names << form->List1->item(i)->text();
+        return names;
+    }
+    QString status() const { return form->Text8->text(); }
+};
+
+TEST_F(CategoryPanelTest, SelectListsTheTitlesAndEmptiesSearchAndEditor)
+{
+    press("選択", "音楽");
+    EXPECT_EQ(listed(), QStringList({"A曲", "b曲"}));
+    EXPECT_EQ(form->Label15->text(), "2");
+    EXPECT_TRUE(form->Text1->text().isEmpty());
+    EXPECT_TRUE(form->Text2->text().isEmpty());
+    EXPECT_TRUE(status().isEmpty());
+}
+
+TEST_F(CategoryPanelTest, RegisterAnsweredYesAddsAndFallsBackToSelect)
+{
+    press("選択", "音楽");
+    fakes.dialogs.answer({true});
+    press("登録", "Bob's");
+    ASSERT_EQ(fakes.dialogs.shown.size(), 1u);
+    EXPECT_EQ(fakes.dialogs.shown[0].text, "Bob's を登録しますか？");
+    EXPECT_EQ(fakes.dialogs.shown[0].title, "確認!");
+    EXPECT_EQ(status(), "正常に登録しました。");
+    EXPECT_TRUE(comboItems(form->Combo1).contains("Bob's"));
+    EXPECT_EQ(form->Combo1->currentText(), comboItems(form->Combo1).first());
+    EXPECT_TRUE(listed().isEmpty());
+    EXPECT_EQ(form->Combo2->currentText(), "選択");
+    EXPECT_TRUE(form->Text2->text().isEmpty());
+}
+
+TEST_F(CategoryPanelTest, FailedRegisterStillReloadsAndFallsBack)
+{
+    fakes.dialogs.answer({true});
+    press("登録", "");
+    EXPECT_EQ(fakes.dialogs.shown[0].text, " を登録しますか？");
+    EXPECT_EQ(status(), "「カテゴリ登録」で重複キー等のエラーが発生しました。");
+    EXPECT_EQ(form->Combo2->currentText(), "選択");
+    EXPECT_EQ(rows("SELECT COUNT(*) FROM カテゴリ"), QStringList{"2"});
+}
+
+TEST_F(CategoryPanelTest, AnsweringNoOnlyEmptiesStatusAndEditor)
+{
+    press("選択", "音楽");
+    for (const char* mode : {"登録", "削除"}) {
+        fakes.dialogs.answer({false});
+        press(QString::fromUtf8(mode), "音楽");
+        EXPECT_TRUE(status().isEmpty());
+        EXPECT_TRUE(form->Text2->text().isEmpty());
+        EXPECT_EQ(form->Combo2->currentText(), QString::fromUtf8(mode));
+        EXPECT_EQ(listed(), QStringList({"A曲", "b曲"}));
+    }
+    EXPECT_EQ(rows("SELECT COUNT(*) FROM カテゴリ"), QStringList{"2"});
+    EXPECT_EQ(rows("SELECT COUNT(*) FROM タイトル"), QStringList{"3"});
+}
+
+TEST_F(CategoryPanelTest, DeleteAnsweredYesTakesTheTitlesWithIt)
+{
+    press("選択", "音楽");
+    fakes.dialogs.answer({true});
+    press("削除", "音楽");
+    EXPECT_EQ(fakes.dialogs.shown[0].text,
+              "音楽 を削除しますか？\r\nこのカテゴリのタイトルは全て削除されます。");
+    EXPECT_EQ(status(), "正常に削除しました。");
+    EXPECT_EQ(rows("SELECT カテゴリ名 FROM カテゴリ"), QStringList{"文書"});
+    EXPECT_EQ(rows("SELECT タイトル名 FROM タイトル"), QStringList{"報告"});
+    EXPECT_TRUE(listed().isEmpty());
+    EXPECT_EQ(form->Combo2->currentText(), "選択");
+    EXPECT_EQ(form->Combo1->currentText(), "文書");
+}
+
+TEST_F(CategoryPanelTest, DeletingACategoryWithoutTitlesEndsWithItsOwnMessage)
+{
+    sql("INSERT INTO カテゴリ VALUES ('空')");
+    fakes.dialogs.answer({true});
+    press("削除", "空");
+    EXPECT_EQ(status(), "正常に削除しました。");
+}
+
+TEST_F(CategoryPanelTest, UnknownModeOnlyEmptiesStatusAndEditor)
+{
+    press("選択", "音楽");
+    press("何か", "音楽");
+    EXPECT_TRUE(fakes.dialogs.shown.empty());
+    EXPECT_TRUE(status().isEmpty());
+    EXPECT_TRUE(form->Text2->text().isEmpty());
+    EXPECT_EQ(listed(), QStringList({"A曲", "b曲"}));
+}
+
+} // namespace
