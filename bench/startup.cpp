@@ -1,33 +1,18 @@
 // Start-up cost of the main window: building Form1, loading it over a
 // catalogue of 200 categories and painting its first frame, against building
 // and painting a bare window of the same size.
-#include <QApplication>
 #include <QTemporaryDir>
 #include <QWidget>
 
 #include <benchmark/benchmark.h>
 
+#include "bench_support.h"
 #include "platform/database.h"
-#include "platform/clock.h"
-#include "platform/dialogs.h"
-#include "platform/memory.h"
-#include "platform/process.h"
 #include "store/catalogue_db.h"
 #include "ui/main/form1.h"
 #include "ui/twips.h"
 
 namespace {
-
-class NoDialogs final : public Dialogs {
-public:
-    bool askYesNo(QWidget*, const QString&, const QString&) override { return false; }
-    void inform(QWidget*, const QString&) override {}
-};
-
-class NoProcess final : public ProcessControl {
-public:
-    void endProgram() override {}
-};
 
 void BM_EmptyWindow(benchmark::State& state)
 {
@@ -54,13 +39,9 @@ void BM_Form1Startup(benchmark::State& state)
             }
         });
     }
-    NoDialogs dialogs;
-    ProcMemoryStatus memory;
-    SystemClock clock;
-    NoProcess process;
-    Services services{&dialogs, &memory, &clock, &process};
+    BenchServices services;
     for (auto _ : state) {
-        Form1 form(services, folder.path());
+        Form1 form(services.services(), folder.path());
         form.Form_Load();
         benchmark::DoNotOptimize(form.grab());
     }
@@ -73,11 +54,5 @@ BENCHMARK(BM_Form1Startup)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runBenchmarks(argc, argv);
 }

@@ -146,6 +146,9 @@ void Form1::buildTitleList()
     Label15->setAlignment(Qt::AlignCenter);
     placeTwips(Label15, 1710, 645, 930, 180);
     List1 = named(new QListWidget(this), "List1");
+    // Titles are one line each; without this the view measures every one of
+    // up to 32,767 entries whenever the list is filled.
+    List1->setUniformItemSizes(true);
     placeTwips(List1, 75, 825, 3135, 2760);
     Label3 = makeLabel(this, "Label3", QStringLiteral("タイトル絞込み検索文字列"));
     placeTwips(Label3, 120, 3690, 2325, 210);

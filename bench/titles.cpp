@@ -1,0 +1,158 @@
+// The title list at its largest: LoadTitleList into List1 for a category of
+// 32,767 titles, SearchTitles over it and LoadTitleRecord of one title, each
+// against the bare SQLite query of the same rows in the same run.
+#include <sqlite3.h>
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include "bench_support.h"
+#include "platform/database.h"
+#include "store/catalogue_db.h"
+#include "store/title_ops.h"
+#include "ui/main/form1.h"
+
+namespace {
+
+constexpr int kTitles = 32767;
+
+struct Catalogue {
+    QTemporaryDir folder;
+    BenchServices services;
+    std::unique_ptr<Form1> form;
+
+    Catalogue()
+    {
+        const QString path = catalogueFilePath(folder.path());
+        createCatalogueIfMissing(path);
+        SqliteDatabase db(path);
+        db.transaction([&] {
+            auto insert = db.prepare(QStringLiteral(
+                "INSERT INTO タイトル VALUES (?, '説明文', '/pics/a.jpg', ?, '大量', ' ', ' ')"));
+            for (int i = 0; i < kTitles; ++i) {
+                const QString name = QStringLiteral("タイトル%1 第%2巻").arg(i, 5, 10, QLatin1Char('0')).arg(i % 97);
+                insert.bind(1, name);
+                insert.bind(2, QStringLiteral("/docs/%1.pdf\r\n").arg(i));
+                insert.step();
+                insert.reset();
+            }
+        });
+        form = std::make_unique<Form1>(services.services(), folder.path());
+        form->Combo1->setEditText(QStringLiteral("大量"));
+    }
+    QString path() const { return catalogueFilePath(folder.path()); }
+};
+
+std::unique_ptr<Catalogue> g_catalogue;
+
+Catalogue& catalogue()
+{
+    if (!g_catalogue)
+        g_catalogue = std::make_unique<Catalogue>();
+    return *g_catalogue;
+}
+
+// The same rows read with nothing but SQLite's C API.
+int bareQuery(const QString& path, const char* sql, const QStringList& values)
+{
+    sqlite3* db = nullptr;
+    sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    sqlite3_stmt* stmt = nullptr;
+    sqlite3_prepare_v2(db, sql, -1, &stmt, nullptr);
+    for (int i = 0; i < values.size(); ++i) {
+        const QByteArray value = values[i].toUtf8();
+        sqlite3_bind_text(stmt, i + 1, value.constData(), int(value.size()), SQLITE_TRANSIENT);
+    }
+    int rows = 0;
+    while (sqlite3_step(stmt) == SQLITE_ROW) {
+        for (int c = 0; c < sqlite3_column_count(stmt); ++c)
+            benchmark::DoNotOptimize(sqlite3_column_text(stmt, c));
+        ++rows;
+    }
+    sqlite3_finalize(stmt);
+    sqlite3_close(db);
+    return rows;
+}
+
+void BM_LoadTitleList(benchmark::State& state)
+{
+    Catalogue& c = catalogue();
+    for (auto _ : state) {
+        Module1::LoadTitleList(*c.form);
+        benchmark::DoNotOptimize(c.form->List1->count());
+    }
+    state.counters["rows"] = c.form->List1->count();
+}
+
+void BM_BareTitleList(benchmark::State& state)
+{
+    Catalogue& c = catalogue();
+    int rows = 0;
+    for (auto _ : state)
+        rows = bareQuery(c.path(),
+                         "SELECT タイトル名 FROM タイトル WHERE カテゴリ名 = ? ORDER BY タイトル名",
+                         {QStringLiteral("大量")});
+    state.counters["rows"] = rows;
+}
+
+void BM_SearchTitles(benchmark::State& state)
+{
+    Catalogue& c = catalogue();
+    c.form->Text1->setText(QStringLiteral("第5巻"));
+    for (auto _ : state) {
+        Module1::SearchTitles(*c.form);
+        benchmark::DoNotOptimize(c.form->List1->count());
+    }
+    state.counters["rows"] = c.form->List1->count();
+}
+
+void BM_BareSearch(benchmark::State& state)
+{
+    Catalogue& c = catalogue();
+    int rows = 0;
+    for (auto _ : state)
+        rows = bareQuery(c.path(),
+                         "SELECT タイトル名 FROM タイトル WHERE カテゴリ名 = ? AND タイトル名 LIKE ?",
+                         {QStringLiteral("大量"), QStringLiteral("%第5巻%")});
+    state.counters["rows"] = rows;
+}
+
+void BM_LoadTitleRecord(benchmark::State& state)
+{
+    Catalogue& c = catalogue();
+    c.form->List1->clear();
+    c.form->List1->addItem(QStringLiteral("タイトル16000 第92巻"));
+    c.form->List1->setCurrentRow(0);
+    for (auto _ : state) {
+        Module1::LoadTitleRecord(*c.form);
+        benchmark::DoNotOptimize(c.form->Text2->text());
+    }
+}
+
+void BM_BareTitleRecord(benchmark::State& state)
+{
+    Catalogue& c = catalogue();
+    for (auto _ : state)
+        bareQuery(c.path(),
+                  "SELECT タイトル名, 説明, サムネイルパス, ファイルパス, 作業フォルダ, 起動オプション "
+                  "FROM タイトル WHERE タイトル名 = ?",
+                  {QStringLiteral("タイトル16000 第92巻")});
+}
+
+} // namespace
+
+BENCHMARK(BM_BareTitleList)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoadTitleList)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BareSearch)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SearchTitles)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BareTitleRecord)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_LoadTitleRecord)->Unit(benchmark::kMicrosecond);
+
+int main(int argc, char** argv)
+{
+    return runBenchmarks(argc, argv, [] { g_catalogue.reset(); });
+}
