@@ -17,6 +17,7 @@ class SilentDialogs final : public Dialogs {
 public:
     bool askYesNo(QWidget*, const QString&, const QString&) override { return false; }
     void inform(QWidget*, const QString&) override {}
+    std::optional<QString> openFile(QWidget*, const OpenFileRequest&) override { return {}; }
 };
 
 class StayingProcess final : public ProcessControl {

@@ -1,5 +1,6 @@
 #include "platform/dialogs.h"
 
+#include <QFileDialog>
 #include <QGuiApplication>
 #include <QMessageBox>
 
@@ -15,4 +16,28 @@ void QtDialogs::inform(QWidget* parent, const QString& text)
     QMessageBox box(QMessageBox::NoIcon, QGuiApplication::applicationDisplayName(), text,
                     QMessageBox::Ok, parent);
     box.exec();
+}
+
+QString qtFileFilter(const QString& filter)
+{
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QString patterns = parts[i + 1];
+        patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
+        filters << parts[i] + QStringLiteral(" (") + patterns.trimmed() + QLatin1Char(')');
+    }
+    return filters.join(QStringLiteral(";;"));
+}
+
+std::optional<QString> QtDialogs::openFile(QWidget* parent, const OpenFileRequest& request)
+{
+    QFileDialog dialog(parent, request.title, request.folder, qtFileFilter(request.filter));
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    if (!request.fileName.isEmpty())
+        dialog.selectFile(request.fileName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().first();
 }

@@ -1,8 +1,22 @@
 #pragma once
 
+#include <optional>
+
 #include <QString>
 
 class QWidget;
+
+// An Open dialog's request: the filter is written "desc|*.a;*.b", pairs of a
+// description and its patterns.
+struct OpenFileRequest {
+    QString title;
+    QString filter;
+    QString folder;
+    QString fileName;
+};
+
+// The filter of an Open dialog in Qt's form: "desc (*.a *.b)", one per line.
+QString qtFileFilter(const QString& filter);
 
 // Message boxes. Handlers ask through this interface so that tests can
 // answer the questions from a script.
@@ -14,10 +28,13 @@ public:
     virtual bool askYesNo(QWidget* parent, const QString& text, const QString& title) = 0;
     // A notice with an OK button only, no icon, titled with the program's name.
     virtual void inform(QWidget* parent, const QString& text) = 0;
+    // The modal Open dialog: the chosen file, or nullopt when the user cancelled.
+    virtual std::optional<QString> openFile(QWidget* parent, const OpenFileRequest& request) = 0;
 };
 
 class QtDialogs final : public Dialogs {
 public:
     bool askYesNo(QWidget* parent, const QString& text, const QString& title) override;
     void inform(QWidget* parent, const QString& text) override;
+    std::optional<QString> openFile(QWidget* parent, const OpenFileRequest& request) override;
 };

@@ -49,7 +49,7 @@ void fillBlanks(Form1& form)
     if (form.Text5->text().isEmpty())
         form.Text5->setText(blank);
     if (form.Combo3->currentText().isEmpty())
-        form.Combo3->setEditText(blank);
+        form.setLinkTargetText(blank);
     if (form.Text6->text().isEmpty())
         form.Text6->setText(blank);
     if (form.Text9->text().isEmpty())
@@ -143,7 +143,8 @@ void LoadTitleRecord(Form1& form)
 void SplitLinkTargets(Form1& form, const QString& stored)
 {
     const LinkTargets targets = splitLinkTargets(stored);
-    setComboContents(form.Combo3, targets.text, targets.list);
+    if (setComboContents(form.Combo3, targets.text, targets.list))
+        form.Combo3_Change();
 }
 
 void RegisterTitle(Form1& form)

@@ -12,21 +12,18 @@ QStringList comboItems(const QComboBox* box)
     return items;
 }
 
-void setComboContents(QComboBox* box, const QString& text, const QStringList& items, bool announce)
+bool setComboContents(QComboBox* box, const QString& text, const QStringList& items)
 {
     const QString before = box->currentText();
-    {
-        const QSignalBlocker quiet(box);
-        box->clear();
-        box->addItems(items);
-        box->setCurrentIndex(-1);
-        box->setEditText(text);
-    }
-    if (announce && text != before)
-        emit box->editTextChanged(text);
+    const QSignalBlocker quiet(box);
+    box->clear();
+    box->addItems(items);
+    box->setCurrentIndex(-1);
+    box->setEditText(text);
+    return text != before;
 }
 
 void clearComboList(QComboBox* box)
 {
-    setComboContents(box, box->currentText(), {}, false);
+    setComboContents(box, box->currentText(), {});
 }

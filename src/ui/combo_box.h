@@ -10,10 +10,8 @@ class QComboBox;
 // text whenever the list is filled.
 
 QStringList comboItems(const QComboBox* box);
-// Replaces the list and the text. The box's text-change signal runs once when
-// the text ends up different, never for the intermediate steps; with announce
-// false it does not run at all.
-void setComboContents(QComboBox* box, const QString& text, const QStringList& items,
-                      bool announce = true);
-// Empties the list and keeps the text, without any text-change signal.
+// Replaces the list and the text without any change signal; true when the
+// text ends up different from before.
+bool setComboContents(QComboBox* box, const QString& text, const QStringList& items);
+// Empties the list and keeps the text, without any change signal.
 void clearComboList(QComboBox* box);

@@ -24,6 +24,18 @@ void FakeDialogs::inform(QWidget*, const QString& text)
     shown.push_back({text, QString(), false});
 }
 
+std::optional<QString> FakeDialogs::openFile(QWidget*, const OpenFileRequest& request)
+{
+    openRequests.push_back(request);
+    if (chosenFiles.empty()) {
+        ADD_FAILURE() << "unexpected Open dialog: " << request.title.toStdString();
+        return std::nullopt;
+    }
+    auto chosen = chosenFiles.front();
+    chosenFiles.pop_front();
+    return chosen;
+}
+
 Services FakeServices::services()
 {
     Services s;

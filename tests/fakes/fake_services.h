@@ -25,9 +25,13 @@ public:
     void answer(std::initializer_list<bool> answers);
     bool askYesNo(QWidget* parent, const QString& text, const QString& title) override;
     void inform(QWidget* parent, const QString& text) override;
+    // Answers the next Open dialog: a path, or nullopt for cancel.
+    std::optional<QString> openFile(QWidget* parent, const OpenFileRequest& request) override;
 
     std::vector<Shown> shown;
     std::deque<bool> answers;
+    std::deque<std::optional<QString>> chosenFiles;
+    std::vector<OpenFileRequest> openRequests;
 };
 
 class FakeMemory final : public MemoryStatus {

@@ -135,7 +135,7 @@ TEST_F(TitleTest, RecordFillsEditorAndSplitsLinkTargets)
 {
     sql("INSERT INTO タイトル VALUES ('Bob''s', '一行目\r\n二行目', '  /pics/a.jpg', "
         "'/a.txt\r\n/b.txt\r\nhttp://c/\r\n', 'c', ' ', ' -v')");
-    setComboContents(form->Combo3, "old", {"stale"}, false);
+    setComboContents(form->Combo3, "old", {"stale"});
     select("Bob's");
     Module1::LoadTitleRecord(*form);
     EXPECT_EQ(editor(), QStringList({"Bob's", "一行目\n二行目", "/pics/a.jpg", "/a.txt", "", "-v"}));
@@ -156,7 +156,7 @@ TEST_F(TitleTest, RecordWithUnterminatedLastLinkAndNullColumns)
 TEST_F(TitleTest, MissingRecordClearsOnlyTheLinkList)
 {
     form->Text2->setText("kept");
-    setComboContents(form->Combo3, "kept link", {"x"}, false);
+    setComboContents(form->Combo3, "kept link", {"x"});
     select("gone");
     Module1::LoadTitleRecord(*form);
     EXPECT_EQ(status(), "タイトル・データがありません。");

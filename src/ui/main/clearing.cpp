@@ -20,7 +20,7 @@ void ClearEditingFields(Form1& form)
     form.Text3->clear();
     // Quietly: the link-target change handler would redraw the old thumbnail
     // from Text5, which is only emptied below.
-    setComboContents(form.Combo3, QString(), {}, false);
+    setComboContents(form.Combo3, QString(), {});
     form.Text5->clear();
     form.Text6->clear();
     form.Text7->clear();

@@ -104,6 +104,14 @@ QString Form1::databasePath() const
     return catalogueFilePath(m_programFolder);
 }
 
+void Form1::setLinkTargetText(const QString& text)
+{
+    if (Combo3->currentText() == text)
+        return;
+    Combo3->setEditText(text);
+    Combo3_Change();
+}
+
 void Form1::buildTopBand()
 {
     Label1 = makeLabel(this, "Label1", QStringLiteral("カテゴリ"));
@@ -347,6 +355,7 @@ void Form1::connectHandlers()
         if (!List1->selectedItems().isEmpty())
             List1_Click();
     });
+    connect(Combo3->lineEdit(), &QLineEdit::textEdited, this, &Form1::Combo3_Change);
     connect(Command11, &QPushButton::clicked, this, &Form1::Command11_Click);
     connect(Command22, &QPushButton::clicked, this, &Form1::Command22_Click);
     connect(Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);

@@ -55,6 +55,12 @@ public:
     void Command19_Click();
     void Command20_Click();
 
+    // Link-target box: its change handler runs when the user types in it and
+    // when the program sets its text, not when an entry is picked from its list.
+    void Combo3_Change();
+    // Sets Combo3's text as the program does, raising Combo3_Change on a change.
+    void setLinkTargetText(const QString& text);
+
     // Clock and memory gauge.
     void Timer1_Timer();
     void Check2_Click();

@@ -92,14 +92,16 @@ void Form1::Command20_Click()
     for (int i = 0; i < Combo3->count(); ++i) {
         if (Combo3->itemText(i) == text) {
             {
-                // Removing the current entry would make Qt show another one
-                // in the text for a moment; only the emptied text counts.
+                // Removing the current entry makes Qt copy another entry into
+                // the text; only the emptied text below counts.
                 const QSignalBlocker quiet(Combo3);
                 Combo3->removeItem(i);
                 Combo3->setCurrentIndex(-1);
             }
-            Combo3->setEditText(QString());
+            setLinkTargetText(QString());
             return;
         }
     }
 }
+
+void Form1::Combo3_Change() {}
