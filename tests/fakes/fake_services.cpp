@@ -24,6 +24,18 @@ void FakeDialogs::inform(QWidget*, const QString& text)
     shown.push_back({text, QString(), false});
 }
 
+QSize RecordingPictureLoader::pictureSize(const QString& path)
+{
+    read << path;
+    return real.pictureSize(path);
+}
+
+QImage RecordingPictureLoader::load(const QString& path, const QSize& displaySize)
+{
+    read << path;
+    return real.load(path, displaySize);
+}
+
 Services FakeServices::services()
 {
     Services s;
@@ -31,5 +43,6 @@ Services FakeServices::services()
     s.memory = &memory;
     s.clock = &clock;
     s.process = &process;
+    s.pictures = &pictures;
     return s;
 }
