@@ -3,6 +3,7 @@
 #include <QString>
 
 #include "launch/path_helpers.h"
+#include "support/qt_printers.h"
 
 using Module1::ExtractFileName;
 using Module1::ExtractFolderName;

@@ -5,6 +5,7 @@
 
 #include "launch/thumbnail.h"
 #include "support/form_fixture.h"
+#include "support/qt_printers.h"
 #include "support/test_pictures.h"
 #include "ui/look.h"
 #include "ui/main/tab_area.h"
