@@ -116,8 +116,8 @@ void ShowThumbnail(Form1& form, const QString& path)
         reportFailure(form);
         return;
     }
+    // Picture2 never decodes a large picture; it only told us its size.
     form.Picture2->setPixmap(QPixmap());
-    form.Picture2->resize(own);
 
     const QRect placed = form.SSTab1->placedTwips(form.Image1);
     form.SSTab1->place(form.Image1, placed.left(), placed.top(), nw, kAreaHeight);

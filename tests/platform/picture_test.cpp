@@ -143,6 +143,30 @@ TEST_F(PictureLoaderTest, AMetafileClaimingAnAbsurdSizeIsRefused)
     huge[13] = char(0x7D);
     huge[14] = char(1);
     huge[15] = char(0);
+    quint16 checksum = 0;
+    for (int i = 0; i < 20; i += 2)
+        checksum ^= quint16(quint8(huge[i]) | (quint8(huge[i + 1]) << 8));
+    huge[20] = char(checksum & 0xFF);
+    huge[21] = char(checksum >> 8);
     ASSERT_TRUE(writeBytes(path("huge.wmf"), huge));
     EXPECT_TRUE(loader.load(path("huge.wmf"), QSize()).isNull());
+}
+
+// Every byte of the records damaged in turn: libwmf either draws something of
+// the stated size or nothing, and never brings the program down.
+TEST_F(PictureLoaderTest, DamagedMetafileRecordsNeverGiveAPictureOfAnotherSize)
+{
+    const QByteArray whole = smallMetafile(50, 40);
+    const int recordsStart = 22 + 18;
+    for (int i = recordsStart; i < whole.size(); ++i) {
+        for (char value : {char(0x00), char(0xFF), char(0x80)}) {
+            QByteArray damaged = whole;
+            damaged[i] = value;
+            ASSERT_TRUE(writeBytes(path("damaged.wmf"), damaged));
+            const QImage image = loader.load(path("damaged.wmf"), QSize());
+            if (!image.isNull()) {
+                EXPECT_EQ(image.size(), QSize(50, 40)) << "byte " << i;
+            }
+        }
+    }
 }
