@@ -7,27 +7,30 @@
 
 #include "images/image_list.h"
 #include "support/form_fixture.h"
-#include "support/qt_printers.h"
 
 namespace {
-
-const QString kOverflow = QStringLiteral("ファイル名バッファオーバー");
 
 class ImageListTest : public FormFixture {
 protected:
     void SetUp() override
     {
         FormFixture::SetUp();
-        ASSERT_TRUE(photos.isValid());
+        ASSERT_TRUE(photos.isValid() && other.isValid());
         makeForm();
     }
-
-    QString folder() const { return photos.path() + "/"; }
-    void touch(const QString& name, const QTemporaryDir* in = nullptr)
+    static void touch(const QTemporaryDir& dir, std::initializer_list<QString> names)
     {
-        QFile file((in ? in->path() + "/" : folder()) + name);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << name.toStdString();
+        for (const QString& name : names) {
+            QFile file(dir.filePath(name));
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << name.toStdString();
+        }
     }
+    void touchNumbered(int count, const char* extension)
+    {
+        for (int i = 0; i < count; ++i)
+            touch(photos, {QString("img%1.%2").arg(i, 4, 10, QLatin1Char('0')).arg(extension)});
+    }
+    QString in(const QTemporaryDir& dir, const char* name) const { return dir.filePath(name); }
     void build(const QString& imagePath)
     {
         form->Text5->setText(imagePath);
@@ -40,141 +43,105 @@ protected:
             entries << form->List2->item(row)->text();
         return entries;
     }
-    int overflowMessages() const
+    int overflows() const
     {
-        return int(std::count_if(fakes.dialogs.shown.begin(), fakes.dialogs.shown.end(),
-                                 [](const FakeDialogs::Shown& s) { return s.text == kOverflow; }));
+        return int(std::count_if(fakes.dialogs.shown.begin(), fakes.dialogs.shown.end(), [](auto& s) {
+            return s.text == QStringLiteral("ファイル名バッファオーバー") && !s.question;
+        }));
     }
 
     QTemporaryDir photos;
+    QTemporaryDir other;
 };
 
 } // namespace
 
-TEST_F(ImageListTest, ListsTheFourKindsOfTheImagesFolderSortedWithoutRegardToCase)
+TEST_F(ImageListTest, ListsTheFourKindsSortedWithoutRegardToCaseHiddenFilesIncluded)
 {
-    for (const char* name : {"b.jpg", "A.BMP", "c.png", "d.gif", "e.jpeg", ".f.wmf"})
-        touch(name);
+    touch(photos, {"b.jpg", "A.BMP", "c.png", "d.gif", "e.jpeg", ".f.wmf"});
     ASSERT_TRUE(QDir(photos.path()).mkdir("sub.jpg"));
 
-    // The image path names the file in another case; it is still found.
-    build(folder() + "B.JPG");
-    const QString f = folder();
-    EXPECT_EQ(listed(), QStringList({f + ".f.wmf", f + "A.BMP", f + "b.jpg", f + "c.png"}));
+    build(in(photos, "B.JPG")); // found in the list whatever its case
+    const QStringList expected{in(photos, ".f.wmf"), in(photos, "A.BMP"), in(photos, "b.jpg"),
+                               in(photos, "c.png")};
+    EXPECT_EQ(listed(), expected);
     EXPECT_EQ(form->Text7->text(), "4");
     EXPECT_EQ(form->Label14->text(), "3");
-    EXPECT_EQ(overflowMessages(), 0);
 
-    // A second build starts from scratch and finds the same.
-    build(folder() + "c.png");
-    EXPECT_EQ(listed().size(), 4);
-    EXPECT_EQ(form->Label14->text(), "4");
-
-    // An image that is not in the list leaves the position empty.
-    build(folder() + "d.gif");
-    EXPECT_EQ(form->Text7->text(), "4");
+    // Built again from scratch, never appended to; an image not listed has no
+    // position.
+    build(in(photos, "d.gif"));
+    EXPECT_EQ(listed(), expected);
     EXPECT_EQ(form->Label14->text(), "");
+    EXPECT_EQ(overflows(), 0);
 }
 
-TEST_F(ImageListTest, AFolderWithoutImagesCountsZero)
+TEST_F(ImageListTest, NoImagesCountZeroButNoSeparatorKeepsTheCount)
 {
-    touch("notes.txt");
-    form->Text7->setText("9");
-    form->Label14->setText("2");
-    build(folder() + "gone.jpg");
-    EXPECT_TRUE(listed().isEmpty());
-    EXPECT_EQ(form->Text7->text(), "0");
-    EXPECT_EQ(form->Label14->text(), "");
+    touch(photos, {"notes.txt"});
+    for (const QString& path : {in(photos, "gone.jpg"), in(photos, "missing/x.bmp")}) {
+        form->Text7->setText("9");
+        form->Label14->setText("2");
+        build(path);
+        EXPECT_TRUE(listed().isEmpty());
+        EXPECT_EQ(form->Text7->text(), "0");
+        EXPECT_EQ(form->Label14->text(), "");
+    }
 
-    // A folder that does not exist is no different.
-    form->Text7->setText("9");
-    build(photos.filePath("missing/x.bmp"));
-    EXPECT_EQ(form->Text7->text(), "0");
-}
-
-TEST_F(ImageListTest, APathWithoutSeparatorListsNothingAndKeepsTheCount)
-{
-    touch("x.jpg");
-    build(folder() + "x.jpg");
-    ASSERT_EQ(form->Text7->text(), "1");
+    touch(photos, {"x.jpg"});
+    build(in(photos, "x.jpg"));
     for (const char* path : {"x.jpg", "C:x.jpg"}) {
         build(path);
         EXPECT_TRUE(listed().isEmpty()) << path;
         EXPECT_EQ(form->Text7->text(), "1") << path;
         EXPECT_EQ(form->Label14->text(), "") << path;
     }
-    EXPECT_EQ(overflowMessages(), 0);
+    EXPECT_EQ(overflows(), 0);
 }
 
-TEST_F(ImageListTest, AnEmptyImagePathListsTheRootFolder)
+TEST_F(ImageListTest, AThousandNamesFitAndEachPassMeetingOneMoreOverflows)
 {
-    build("");
-    for (const QString& entry : listed())
-        EXPECT_EQ(entry.lastIndexOf('/'), 0) << entry.toStdString();
-    EXPECT_EQ(form->Text7->text(), QString::number(listed().size()));
-}
-
-TEST_F(ImageListTest, AThousandNamesFitAndOneMoreOverflows)
-{
-    for (int i = 0; i < 1000; ++i)
-        touch(QString("img%1.bmp").arg(i, 4, 10, QLatin1Char('0')));
-    build(folder() + "img0000.bmp");
-    EXPECT_EQ(overflowMessages(), 0);
+    touchNumbered(1000, "bmp");
+    build(in(photos, "img0000.bmp"));
+    EXPECT_EQ(overflows(), 0);
     EXPECT_EQ(form->Text7->text(), "1000");
-    EXPECT_EQ(listed().size(), 1000);
     EXPECT_EQ(form->Label14->text(), "1");
 
-    // The JPEG pass meets the 1001st name: it fails with the message, the
-    // bitmaps of the earlier pass stay listed.
-    touch("late.jpg");
-    build(folder() + "img0000.bmp");
-    EXPECT_EQ(overflowMessages(), 1);
+    // The JPEG pass meets the 1001st name and fails alone.
+    touch(photos, {"late.jpg"});
+    build(in(photos, "img0000.bmp"));
+    EXPECT_EQ(overflows(), 1);
     EXPECT_EQ(listed().size(), 1000);
     EXPECT_EQ(form->Text7->text(), "1000");
-    EXPECT_FALSE(listed().contains(folder() + "late.jpg"));
-}
 
-TEST_F(ImageListTest, OneThousandAndOneInTheFirstPassListNothing)
-{
-    for (int i = 0; i < 1001; ++i)
-        touch(QString("img%1.bmp").arg(i, 4, 10, QLatin1Char('0')));
-    touch("extra.png");
-    build(folder() + "img0000.bmp");
-    // The bitmap pass overflows; the PNG pass finds a name with no slot left
-    // and fails the same way.
-    EXPECT_EQ(overflowMessages(), 2);
+    // Now the bitmap pass overflows, and so does every later pass that finds
+    // a name, with nothing listed.
+    touchNumbered(1001, "bmp");
+    build(in(photos, "img0000.bmp"));
+    EXPECT_EQ(overflows(), 3);
     EXPECT_TRUE(listed().isEmpty());
     EXPECT_EQ(form->Text7->text(), "0");
-    EXPECT_EQ(form->Label14->text(), "");
 }
 
-// A click handled while a build yields may start another build. The list must
-// then hold one clean build of the newer image path, never a mix of both.
+// A click handled while a build yields may start another build; the list then
+// holds one clean build of the newer image path, never a mix of both.
 TEST_F(ImageListTest, ABuildAskedForDuringAnotherReplacesIt)
 {
-    QTemporaryDir other;
-    ASSERT_TRUE(other.isValid());
-    for (const char* name : {"a.bmp", "b.jpg", "c.png"})
-        touch(name);
-    for (const char* name : {"x.wmf", "y.jpg"})
-        touch(name, &other);
-
+    touch(photos, {"a.bmp", "b.jpg", "c.png"});
+    touch(other, {"x.wmf", "y.jpg"});
     int nested = 0;
     QTimer::singleShot(0, form.get(), [&] {
         ++nested;
-        form->Text5->setText(other.path() + "/y.jpg");
+        form->Text5->setText(in(other, "y.jpg"));
         Module1::BuildImageList(*form);
     });
-    build(folder() + "a.bmp");
-
+    build(in(photos, "a.bmp"));
     EXPECT_EQ(nested, 1);
-    const QString o = other.path() + "/";
-    EXPECT_EQ(listed(), QStringList({o + "x.wmf", o + "y.jpg"}));
+    EXPECT_EQ(listed(), QStringList({in(other, "x.wmf"), in(other, "y.jpg")}));
     EXPECT_EQ(form->Text7->text(), "2");
     EXPECT_EQ(form->Label14->text(), "2");
 
-    // Asked for again with the same path, from a later yield: still each
-    // entry once.
+    // Asked for again, same path, from a later yield: each entry once.
     int yields = 0;
     QTimer timer;
     QObject::connect(&timer, &QTimer::timeout, form.get(), [&] {
@@ -182,11 +149,9 @@ TEST_F(ImageListTest, ABuildAskedForDuringAnotherReplacesIt)
             Module1::BuildImageList(*form);
     });
     timer.start(0);
-    build(folder() + "b.jpg");
+    build(in(photos, "b.jpg"));
     timer.stop();
-    const QString f = folder();
     EXPECT_GE(yields, 2);
-    EXPECT_EQ(listed(), QStringList({f + "a.bmp", f + "b.jpg", f + "c.png"}));
+    EXPECT_EQ(listed(), QStringList({in(photos, "a.bmp"), in(photos, "b.jpg"), in(photos, "c.png")}));
     EXPECT_EQ(form->Text7->text(), "3");
-    EXPECT_EQ(form->Label14->text(), "2");
 }
