@@ -45,9 +45,10 @@ protected:
     }
     int overflows() const
     {
-        return int(std::count_if(fakes.dialogs.shown.begin(), fakes.dialogs.shown.end(), [](auto& s) {
-            return s.text == QStringLiteral("ファイル名バッファオーバー") && !s.question;
-        }));
+        return int(
+            std::count_if(fakes.dialogs.shown.begin(), fakes.dialogs.shown.end(), [](auto& s) {
+                return s.text == QStringLiteral("ファイル名バッファオーバー") && !s.question;
+            }));
     }
 
     QTemporaryDir photos;
@@ -152,6 +153,7 @@ TEST_F(ImageListTest, ABuildAskedForDuringAnotherReplacesIt)
     build(in(photos, "b.jpg"));
     timer.stop();
     EXPECT_GE(yields, 2);
-    EXPECT_EQ(listed(), QStringList({in(photos, "a.bmp"), in(photos, "b.jpg"), in(photos, "c.png")}));
+    EXPECT_EQ(listed(),
+              QStringList({in(photos, "a.bmp"), in(photos, "b.jpg"), in(photos, "c.png")}));
     EXPECT_EQ(form->Text7->text(), "3");
 }
