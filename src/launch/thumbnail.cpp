@@ -103,7 +103,9 @@ void ShowThumbnail(Form1& form, const QString& path)
     // Large: fit the height to the area and keep the proportions, unless the
     // picture then is wider than the area, when it is squeezed into it whole.
     const double scaled = double(width) / double(height) * kAreaHeight;
-    const int nw = int(std::min(std::floor(scaled), double(std::numeric_limits<int>::max())));
+    // Capped so that converting it to pixels cannot overflow.
+    const int nw =
+        int(std::min(std::floor(scaled), double(std::numeric_limits<int>::max() - kTwipsPerPixel)));
     const int shownWidth = twipsToPixels(nw) * kTwipsPerPixel;
     const bool squeezed = shownWidth >= kAreaWidth;
     const int imageWidth = squeezed ? kAreaWidth : nw;
