@@ -9,6 +9,8 @@ QUILMO_PACKAGES=(
   libsqlite3-dev libglib2.0-dev libwmf-dev shared-mime-info
   libgtest-dev libbenchmark-dev
   fonts-ipafont-gothic adwaita-icon-theme
+  # libwmf needs the standard PostScript fonts even to draw a metafile without text.
+  fonts-urw-base35
 )
 
 missing=()

@@ -3,6 +3,7 @@
 #include "platform/clock.h"
 #include "platform/dialogs.h"
 #include "platform/memory.h"
+#include "platform/picture.h"
 #include "platform/process.h"
 #include "platform/services.h"
 #include "store/catalogue_db.h"
@@ -25,11 +26,13 @@ int main(int argc, char* argv[])
     ProcMemoryStatus memory;
     SystemClock clock;
     QtProcessControl process;
+    QtPictureLoader pictures;
     Services services;
     services.dialogs = &dialogs;
     services.memory = &memory;
     services.clock = &clock;
     services.process = &process;
+    services.pictures = &pictures;
 
     Form1 form(services, programFolder);
     form.Form_Load();

@@ -3,6 +3,7 @@
 class Clock;
 class Dialogs;
 class MemoryStatus;
+class PictureLoader;
 class ProcessControl;
 
 // The platform services a window works with. The program fills it with the
@@ -12,4 +13,5 @@ struct Services {
     MemoryStatus* memory = nullptr;
     Clock* clock = nullptr;
     ProcessControl* process = nullptr;
+    PictureLoader* pictures = nullptr;
 };

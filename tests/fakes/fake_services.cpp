@@ -36,6 +36,18 @@ std::optional<QString> FakeDialogs::openFile(QWidget*, const OpenFileRequest& re
     return chosen;
 }
 
+QSize RecordingPictureLoader::pictureSize(const QString& path)
+{
+    read << path;
+    return real.pictureSize(path);
+}
+
+QImage RecordingPictureLoader::load(const QString& path, const QSize& displaySize)
+{
+    read << path;
+    return real.load(path, displaySize);
+}
+
 Services FakeServices::services()
 {
     Services s;
@@ -43,5 +55,6 @@ Services FakeServices::services()
     s.memory = &memory;
     s.clock = &clock;
     s.process = &process;
+    s.pictures = &pictures;
     return s;
 }

@@ -9,6 +9,7 @@
 #include "platform/clock.h"
 #include "platform/dialogs.h"
 #include "platform/memory.h"
+#include "platform/picture.h"
 #include "platform/process.h"
 #include "platform/services.h"
 
@@ -52,12 +53,23 @@ public:
     int ended = 0;
 };
 
+// The real loader on real files, recording every file it was asked to read.
+class RecordingPictureLoader final : public PictureLoader {
+public:
+    QSize pictureSize(const QString& path) override;
+    QImage load(const QString& path, const QSize& displaySize) override;
+
+    QStringList read;
+    QtPictureLoader real;
+};
+
 // One set of fakes, wired into a Services value.
 struct FakeServices {
     FakeDialogs dialogs;
     FakeMemory memory;
     FakeClock clock;
     FakeProcess process;
+    RecordingPictureLoader pictures;
 
     Services services();
 };

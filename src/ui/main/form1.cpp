@@ -12,13 +12,13 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QScrollArea>
 #include <QTabBar>
 #include <QTimer>
 
 #include "store/catalogue_db.h"
 #include "ui/look.h"
 #include "ui/main/tab_area.h"
+#include "ui/picture_browser.h"
 #include "ui/shape.h"
 #include "ui/twips.h"
 
@@ -303,8 +303,7 @@ void Form1::buildTabArea()
     Picture2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Picture2->hide();
     SSTab1->place(Picture2, 150, 1065, 1065, 555);
-    WebBrowser1 = named(new QScrollArea(thumbs), "WebBrowser1");
-    WebBrowser1->setWidget(new QLabel);
+    WebBrowser1 = named(new PictureBrowser(thumbs), "WebBrowser1");
     WebBrowser1->hide();
     SSTab1->place(WebBrowser1, 105, 2355, 1380, 915);
 

@@ -4,6 +4,8 @@
 #include <QWidget>
 
 #include "platform/services.h"
+// Complete, so code written against the scroll area it once was still compiles.
+#include "ui/picture_browser.h"
 
 class QCheckBox;
 class QComboBox;
@@ -12,7 +14,6 @@ class QLineEdit;
 class QListWidget;
 class QPlainTextEdit;
 class QPushButton;
-class QScrollArea;
 class QTimer;
 class Shape;
 class TabArea;
@@ -131,7 +132,7 @@ public:
     QLineEdit* Text7;
     QLabel* Image1;
     QLabel* Picture2;
-    QScrollArea* WebBrowser1;
+    PictureBrowser* WebBrowser1;
     QCheckBox* Check1;
     QCheckBox* Check2;
     QListWidget* List2;

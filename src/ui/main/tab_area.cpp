@@ -1,11 +1,29 @@
 #include "ui/main/tab_area.h"
 
+#include <algorithm>
+
 #include "ui/twips.h"
 
 void TabArea::place(QWidget* widget, int left, int top, int width, int height)
 {
-    m_placed.push_back({widget, twipsRect(left, top, width, height)});
+    const QRect area = twipsRect(left, top, width, height);
+    const QRect twips(left, top, width, height);
+    auto it = std::find_if(m_placed.begin(), m_placed.end(),
+                           [widget](const Placed& placed) { return placed.widget == widget; });
+    if (it == m_placed.end())
+        m_placed.push_back({widget, area, twips});
+    else
+        *it = {widget, area, twips};
     relayout();
+}
+
+QRect TabArea::placedTwips(const QWidget* widget) const
+{
+    for (const Placed& placed : m_placed) {
+        if (placed.widget == widget)
+            return placed.twips;
+    }
+    return QRect();
 }
 
 void TabArea::resizeEvent(QResizeEvent* event)

@@ -13,8 +13,12 @@ class TabArea : public QTabWidget {
 public:
     using QTabWidget::QTabWidget;
 
-    // Puts widget (a child of one of the pages) at the given twips rectangle.
+    // Puts widget (a child of one of the pages) at the given twips rectangle;
+    // placing it again moves it.
     void place(QWidget* widget, int left, int top, int width, int height);
+    // Where widget was last placed, in twips relative to the tab area; an
+    // empty rectangle for a widget never placed.
+    QRect placedTwips(const QWidget* widget) const;
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -25,7 +29,8 @@ private:
 
     struct Placed {
         QWidget* widget;
-        QRect area; // pixels, relative to the tab area
+        QRect area;  // pixels, relative to the tab area
+        QRect twips; // as given, so a position reads back exactly
     };
     std::vector<Placed> m_placed;
 };

@@ -1,0 +1,163 @@
+#include "images/image_list.h"
+
+#include <algorithm>
+
+#include <QCoreApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QObject>
+
+#include "images/image_files.h"
+#include "launch/path_helpers.h"
+#include "platform/dialogs.h"
+#include "ui/main/form1.h"
+
+namespace {
+
+const char* const kOverflow = "ファイル名バッファオーバー";
+
+// Lives with the window and tells a build whether another one has been asked
+// for while it yielded. Each walk hands the event loop a turn, and a click
+// handled then may start a build of its own; left alone, both would add to
+// the same list and it would hold entries twice.
+class ImageListBuild : public QObject {
+    Q_OBJECT
+public:
+    using QObject::QObject;
+    bool running = false;
+    quint64 requests = 0;
+};
+
+ImageListBuild& buildOf(Form1& form)
+{
+    auto* build = form.findChild<ImageListBuild*>(QString(), Qt::FindDirectChildrenOnly);
+    if (!build)
+        build = new ImageListBuild(&form);
+    return *build;
+}
+
+qsizetype lastSeparator(const QString& s)
+{
+    return std::max(s.lastIndexOf(QLatin1Char('\\')), s.lastIndexOf(QLatin1Char('/')));
+}
+
+void addSorted(QListWidget* list, const QString& name)
+{
+    int low = 0;
+    int high = list->count();
+    while (low < high) {
+        const int middle = (low + high) / 2;
+        if (imageNameLess(name, list->item(middle)->text()))
+            high = middle;
+        else
+            low = middle + 1;
+    }
+    list->insertItem(low, name);
+}
+
+// The 1-based row of path in the list, or 0. The same name in another letter
+// case counts when the exact one is not there.
+int positionOf(const QListWidget* list, const QString& path)
+{
+    int blind = 0;
+    for (int row = 0; row < list->count(); ++row) {
+        const QString text = list->item(row)->text();
+        if (text == path)
+            return row + 1;
+        if (blind == 0 && QString::compare(text, path, Qt::CaseInsensitive) == 0)
+            blind = row + 1;
+    }
+    return blind;
+}
+
+// One build. False when a newer build was asked for during one of its
+// yields; it then stops at once and leaves the list to the newer one.
+bool buildOnce(Form1& form, const ImageListBuild& build, quint64 request)
+{
+    form.Label14->setText(QString());
+    form.List2->clear();
+    const QString imagePath = form.Text5->text();
+    const QString folder = Module1::ExtractFolderPath(imagePath);
+
+    Module1::ImageNameTable names(Module1::kImageNameSlots);
+    int last = -1;
+    int count = 0;
+    for (const char* kind : {"bmp", "wmf", "jpg", "png"}) {
+        const QString extension = QString::fromLatin1(kind);
+        const bool listed = Module1::WalkImageFolder(
+            form, folder + QStringLiteral("*.") + extension, names, last);
+        if (build.requests != request)
+            return false;
+        if (!listed)
+            continue;
+        if (last == -1) {
+            if (extension != QLatin1String("bmp"))
+                form.Text7->setText(QString::number(count));
+            continue;
+        }
+        // After an overflow last stands past the table; only filled slots count.
+        const int end = std::min(last, Module1::kImageNameSlots - 1);
+        for (int i = 0; i <= end; ++i) {
+            if (endsWithExtension(names[i], extension)) {
+                ++count;
+                addSorted(form.List2, names[i]);
+            }
+        }
+        form.Text7->setText(QString::number(count));
+    }
+
+    const int position = positionOf(form.List2, imagePath);
+    if (position > 0)
+        form.Label14->setText(QString::number(position));
+    return true;
+}
+
+} // namespace
+
+namespace Module1 {
+
+bool WalkImageFolder(Form1& form, const QString& pattern, ImageNameTable& names, int& last)
+{
+    const qsizetype separator = lastSeparator(pattern);
+    if (separator < 0)
+        return false;
+    const QString path = pattern.left(separator + 1);
+
+    // Pending repaints and clicks are handled here, as the list may take a
+    // while on a large folder.
+    QCoreApplication::processEvents();
+
+    for (const QString& name : listMatchingFiles(path, pattern.mid(separator + 1))) {
+        ++last;
+        if (last < 0 || last >= int(names.size())) {
+            form.services().dialogs->inform(&form, QString::fromUtf8(kOverflow));
+            return false;
+        }
+        names[std::size_t(last)] = path + name;
+    }
+    return true;
+}
+
+void BuildImageList(Form1& form)
+{
+    ImageListBuild& build = buildOf(form);
+    ++build.requests;
+    if (build.running)
+        return; // the running build sees the request and starts over
+
+    build.running = true;
+    const QString countBefore = form.Text7->text();
+    for (;;) {
+        if (buildOnce(form, build, build.requests))
+            break;
+        // A replaced build leaves no trace, the count it may have written
+        // included.
+        form.Text7->setText(countBefore);
+    }
+    build.running = false;
+}
+
+} // namespace Module1
+
+#include "image_list.moc"

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QString>
+
+class Form1;
+
+namespace Module1 {
+
+// Shows the picture at path on the thumbnail page of form's tab area, unless
+// the show-thumbnails switch Check1 is off: PNG files in the scrolling view
+// WebBrowser1, pictures smaller than the thumbnail area at their own size in
+// Picture2, larger ones fitted to the area's height in Image1. A picture that
+// cannot be read leaves both picture views empty and says so on the status
+// line. Writes nothing to the catalogue.
+void ShowThumbnail(Form1& form, const QString& path);
+
+} // namespace Module1
