@@ -3,6 +3,8 @@
 #include "platform/clock.h"
 #include "platform/dialogs.h"
 #include "platform/memory.h"
+#include "platform/page_opener.h"
+#include "platform/paint.h"
 #include "platform/process.h"
 #include "platform/services.h"
 #include "store/catalogue_db.h"
@@ -25,11 +27,15 @@ int main(int argc, char* argv[])
     ProcMemoryStatus memory;
     SystemClock clock;
     QtProcessControl process;
+    DesktopPageOpener pages;
+    MemoPaintProgram paint;
     Services services;
     services.dialogs = &dialogs;
     services.memory = &memory;
     services.clock = &clock;
     services.process = &process;
+    services.pages = &pages;
+    services.paint = &paint;
 
     Form1 form(services, programFolder);
     form.Form_Load();

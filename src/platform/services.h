@@ -3,6 +3,8 @@
 class Clock;
 class Dialogs;
 class MemoryStatus;
+class PageOpener;
+class PaintProgram;
 class ProcessControl;
 
 // The platform services a window works with. The program fills it with the
@@ -12,4 +14,6 @@ struct Services {
     MemoryStatus* memory = nullptr;
     Clock* clock = nullptr;
     ProcessControl* process = nullptr;
+    PageOpener* pages = nullptr;
+    PaintProgram* paint = nullptr;
 };

@@ -24,6 +24,21 @@ void FakeDialogs::inform(QWidget*, const QString& text)
     shown.push_back({text, QString(), false});
 }
 
+void FakePaint::edit(const QImage& shown, const QString& title, Changed callback)
+{
+    ++opened;
+    picture = shown;
+    caption = title;
+    changed = std::move(callback);
+}
+
+void FakePaint::draw(const QImage& drawn)
+{
+    ASSERT_TRUE(changed) << "the editor was never opened";
+    picture = drawn;
+    changed(drawn);
+}
+
 Services FakeServices::services()
 {
     Services s;
@@ -31,5 +46,7 @@ Services FakeServices::services()
     s.memory = &memory;
     s.clock = &clock;
     s.process = &process;
+    s.pages = &pages;
+    s.paint = &paint;
     return s;
 }

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <deque>
+#include <vector>
 
+#include <QImage>
 #include <QString>
 #include <QStringList>
 #include <QTime>
@@ -9,6 +11,8 @@
 #include "platform/clock.h"
 #include "platform/dialogs.h"
 #include "platform/memory.h"
+#include "platform/page_opener.h"
+#include "platform/paint.h"
 #include "platform/process.h"
 #include "platform/services.h"
 
@@ -48,12 +52,36 @@ public:
     int ended = 0;
 };
 
+// Records the addresses it is asked to show instead of starting a browser.
+class FakePageOpener final : public PageOpener {
+public:
+    void openPage(const QString& address) override { opened << address; }
+    QStringList opened;
+};
+
+// Stands in for the memo editor: keeps what it was opened with, and lets a
+// test draw as the user would by handing a changed picture back.
+class FakePaint final : public PaintProgram {
+public:
+    void edit(const QImage& picture, const QString& caption, Changed changed) override;
+    // Passes picture back through the callback of the last edit, as a
+    // finished stroke in the editor does.
+    void draw(const QImage& picture);
+
+    int opened = 0;
+    QImage picture;
+    QString caption;
+    Changed changed;
+};
+
 // One set of fakes, wired into a Services value.
 struct FakeServices {
     FakeDialogs dialogs;
     FakeMemory memory;
     FakeClock clock;
     FakeProcess process;
+    FakePageOpener pages;
+    FakePaint paint;
 
     Services services();
 };
