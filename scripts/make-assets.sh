@@ -6,7 +6,7 @@
 set -eu
 cd "$(dirname "$0")/../assets"
 
-convert -size 576x334 xc:white -define png:color-type=2 "png:手書きメモ/quilmo.ole"
+convert -size 576x334 xc:white -define png:color-type=2 -strip "png:手書きメモ/quilmo.ole"
 
 convert -size 200x40 gradient:'#1d4e89'-'#4f9ad6' \
   -fill '#ffe0c0' -draw 'rectangle 0,36 199,39' \
