@@ -26,6 +26,20 @@ FolderTree::FolderTree(QWidget* parent) : QTreeView(parent), m_model(new QFileSy
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setExpandsOnDoubleClick(false);
     connect(this, &QTreeView::doubleClicked, this, &FolderTree::openIndex);
+    // The model reads folders in the background; the open folder can only be
+    // shown once its parent has been read.
+    // Only the open folder's own parent counts: the user's browsing elsewhere
+    // must not pull the highlight back.
+    connect(m_model, &QFileSystemModel::directoryLoaded, this, [this](const QString& loaded) {
+        if (QDir::cleanPath(loaded) == QFileInfo(m_path).absolutePath())
+            reveal();
+    });
+    // It also sorts a freshly read folder a moment later, which moves the
+    // rows away from where the view was scrolled to.
+    connect(m_model, &QAbstractItemModel::layoutChanged, this, [this] {
+        if (currentIndex().isValid())
+            scrollTo(currentIndex(), QAbstractItemView::PositionAtCenter);
+    });
 }
 
 void FolderTree::setPath(const QString& root, const QString& folder)
@@ -36,11 +50,16 @@ void FolderTree::setPath(const QString& root, const QString& folder)
         m_model->setRootPath(root);
         setRootIndex(m_model->index(root));
     }
+    reveal();
+}
+
+void FolderTree::reveal()
+{
     const QModelIndex index = m_model->index(m_path);
     if (index.isValid() && index != rootIndex()) {
         expand(index);
         setCurrentIndex(index);
-        scrollTo(index);
+        scrollTo(index, QAbstractItemView::PositionAtCenter);
     } else {
         clearSelection();
     }
@@ -105,7 +124,9 @@ void Form3::listVolumes()
     std::sort(volumes.begin(), volumes.end(),
               [](const QStorageInfo& a, const QStorageInfo& b) { return a.rootPath() < b.rootPath(); });
     for (const QStorageInfo& volume : volumes) {
-        if (volume.isValid() && volume.isReady() && !roots.contains(volume.rootPath()))
+        // Bind mounts of single files are no place to work in.
+        if (volume.isValid() && volume.isReady() && QFileInfo(volume.rootPath()).isDir() &&
+            !roots.contains(volume.rootPath()))
             roots << volume.rootPath();
     }
     for (const QString& root : roots) {

@@ -24,6 +24,7 @@ public:
 
 private:
     void openIndex(const QModelIndex& index);
+    void reveal();
 
     QFileSystemModel* m_model;
     QString m_root;

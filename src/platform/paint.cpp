@@ -7,6 +7,7 @@
 #include <QKeySequence>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScreen>
 #include <QScrollArea>
 #include <QShortcut>
 #include <QSpinBox>
@@ -171,14 +172,14 @@ PaintWindow::PaintWindow(QWidget* parent) : QWidget(parent, Qt::Window)
     row->addWidget(clearButton);
     row->addStretch();
 
-    auto* scroll = new QScrollArea;
-    scroll->setWidget(m_canvas);
-    scroll->setAlignment(Qt::AlignCenter);
-    scroll->setBackgroundRole(QPalette::Dark);
+    m_scroll = new QScrollArea;
+    m_scroll->setWidget(m_canvas);
+    m_scroll->setAlignment(Qt::AlignCenter);
+    m_scroll->setBackgroundRole(QPalette::Dark);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(row);
-    layout->addWidget(scroll, 1);
+    layout->addWidget(m_scroll, 1);
 
     connect(penButton, &QToolButton::clicked, this,
             [this] { m_canvas->setTool(PaintCanvas::Tool::Pen); });
@@ -210,8 +211,16 @@ void PaintWindow::open(const QImage& picture, const QString& caption, PaintProgr
     m_canvas->setPicture(picture);
     setWindowTitle(caption);
     updateActions();
-    // Room for the whole picture and the tool row where the screen allows.
+
+    // Room for the whole picture where the screen allows; larger pictures
+    // scroll. The minimum is only held while the window takes its size, so
+    // the user can still make it smaller.
+    QSize room = m_canvas->size() + QSize(2 * m_scroll->frameWidth(), 2 * m_scroll->frameWidth());
+    if (const QScreen* screen = this->screen())
+        room = room.boundedTo(screen->availableSize() * 8 / 10);
+    m_scroll->setMinimumSize(room);
     adjustSize();
+    m_scroll->setMinimumSize(QSize(80, 60));
 }
 
 void PaintWindow::pickColor(const QColor& color)

@@ -11,6 +11,7 @@
 
 class QButtonGroup;
 class QLabel;
+class QScrollArea;
 class QSpinBox;
 class QToolButton;
 
@@ -82,5 +83,6 @@ private:
     void updateActions();
 
     PaintCanvas* m_canvas;
+    QScrollArea* m_scroll;
     PaintProgram::Changed m_changed;
 };
