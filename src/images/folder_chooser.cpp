@@ -36,6 +36,7 @@ void Form1::Command12_Click()
     }
     if (!chooser)
         chooser = new Form3(*this, folder);
+    chooser->setWindowState(chooser->windowState() & ~Qt::WindowMinimized);
     chooser->show();
     chooser->raise();
     chooser->activateWindow();

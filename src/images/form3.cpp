@@ -121,8 +121,9 @@ void Form3::listVolumes()
     // The file system root first, then the other mounted volumes by path.
     QStringList roots{QDir::rootPath()};
     QList<QStorageInfo> volumes = QStorageInfo::mountedVolumes();
-    std::sort(volumes.begin(), volumes.end(),
-              [](const QStorageInfo& a, const QStorageInfo& b) { return a.rootPath() < b.rootPath(); });
+    std::sort(volumes.begin(), volumes.end(), [](const QStorageInfo& a, const QStorageInfo& b) {
+        return a.rootPath() < b.rootPath();
+    });
     for (const QStorageInfo& volume : volumes) {
         // Bind mounts of single files are no place to work in.
         if (volume.isValid() && volume.isReady() && QFileInfo(volume.rootPath()).isDir() &&
@@ -131,7 +132,8 @@ void Form3::listVolumes()
     }
     for (const QString& root : roots) {
         const QString name = QStorageInfo(root).displayName();
-        Drive1->addItem(name.isEmpty() || name == root ? root : QStringLiteral("%1  [%2]").arg(root, name),
+        Drive1->addItem(name.isEmpty() || name == root ? root
+                                                       : QStringLiteral("%1  [%2]").arg(root, name),
                         root);
     }
 }

@@ -50,40 +50,38 @@ QPlainTextEdit* makeReadOnlyText(QWidget* parent, const char* name, const QStrin
 
 QString informationText()
 {
-    return QStringLiteral(
-        "ＱＵＩＬＭＯ　Ver.2.01a\n"
-        "\n"
-        "文書・プログラム・Ｗｅｂアドレスをデータベースに\n"
-        "登録し、サムネイルを見ながらワンクリックで起動する\n"
-        "ビジュアル・ランチャーです。\n"
-        "\n"
-        "【使用上の注意】\n"
-        "・タイトル名は全体で一意です。同じ名前のタイトルは\n"
-        "　カテゴリが違っても二つ登録できません。\n"
-        "・タイトルはカテゴリごとに一覧表示され、検索文字列\n"
-        "　で絞り込むことができます。\n"
-        "・壊れた画像ファイルがあるとサムネイル表示が乱れる\n"
-        "　ことがあります。その場合は「ｵﾌﾟｼｮﾝ」タブの\n"
-        "　「サムネイルを表示する」をオフにしてください。\n"
-        "\n"
-        "【動作環境】\n"
-        "Qt 6 が動作する Linux デスクトップ（Debian 12 など）\n"
-        "\n"
-        "【連絡先】\n"
-        "ホームページ：https://quilmo.example.org/\n"
-        "ご意見・不具合のご報告はホームページからどうぞ。\n"
-        "下のバナーをクリックするとホームページを開きます。");
+    return QStringLiteral("ＱＵＩＬＭＯ　Ver.2.01a\n"
+                          "\n"
+                          "文書・プログラム・Ｗｅｂアドレスをデータベースに\n"
+                          "登録し、サムネイルを見ながらワンクリックで起動する\n"
+                          "ビジュアル・ランチャーです。\n"
+                          "\n"
+                          "【使用上の注意】\n"
+                          "・タイトル名は全体で一意です。同じ名前のタイトルは\n"
+                          "　カテゴリが違っても二つ登録できません。\n"
+                          "・タイトルはカテゴリごとに一覧表示され、検索文字列\n"
+                          "　で絞り込むことができます。\n"
+                          "・壊れた画像ファイルがあるとサムネイル表示が乱れる\n"
+                          "　ことがあります。その場合は「ｵﾌﾟｼｮﾝ」タブの\n"
+                          "　「サムネイルを表示する」をオフにしてください。\n"
+                          "\n"
+                          "【動作環境】\n"
+                          "Qt 6 が動作する Linux デスクトップ（Debian 12 など）\n"
+                          "\n"
+                          "【連絡先】\n"
+                          "ホームページ：https://quilmo.example.org/\n"
+                          "ご意見・不具合のご報告はホームページからどうぞ。\n"
+                          "下のバナーをクリックするとホームページを開きます。");
 }
 
 QString explanationText()
 {
-    return QStringLiteral(
-        "QUILMOに登録した情報で、「サムネイル」、「起動リンク先」、\n"
-        "「起動オプション」、「作業フォルダ」の４つの情報は、先頭文字\n"
-        "がドライブとなる場合が多いでしょう。ＰＣ環境が変わった場合等\n"
-        "では、ドライブ名も変更しなければ、正しく参照できません。\n"
-        "そういう場合は、ＭＤＢの内容をＡｃｃｅｓｓから直に修正する方\n"
-        "法もありますが、この「コンバージョン機能」で簡単に変換できます。");
+    return QStringLiteral("QUILMOに登録した情報で、「サムネイル」、「起動リンク先」、\n"
+                          "「起動オプション」、「作業フォルダ」の４つの情報は、先頭文字\n"
+                          "がドライブとなる場合が多いでしょう。ＰＣ環境が変わった場合等\n"
+                          "では、ドライブ名も変更しなければ、正しく参照できません。\n"
+                          "そういう場合は、ＭＤＢの内容をＡｃｃｅｓｓから直に修正する方\n"
+                          "法もありますが、この「コンバージョン機能」で簡単に変換できます。");
 }
 
 } // namespace
@@ -134,8 +132,10 @@ Form2::Form2(Form1& form)
     };
     const Row rows[] = {
         {&Label1, "Label1", "サムネイル", &Text3, "Text3", &Command3, "Command3", &Text5, "Text5"},
-        {&Label2, "Label2", "起動リンク先", &Text6, "Text6", &Command4, "Command4", &Text7, "Text7"},
-        {&Label3, "Label3", "起動オプション", &Text8, "Text8", &Command5, "Command5", &Text9, "Text9"},
+        {&Label2, "Label2", "起動リンク先", &Text6, "Text6", &Command4, "Command4", &Text7,
+         "Text7"},
+        {&Label3, "Label3", "起動オプション", &Text8, "Text8", &Command5, "Command5", &Text9,
+         "Text9"},
         {&Label4, "Label4", "作業フォルダ", &Text10, "Text10", &Command6, "Command6", &Text11,
          "Text11"},
     };
@@ -245,7 +245,8 @@ void Form2::convertRow(QLineEdit* oldField, QLineEdit* newField, const QString& 
         converted = conversion::convertColumn(db, column, oldPrefix, newPrefix);
     } catch (const std::exception&) {
         // The conversion ran in one transaction, so nothing has changed.
-        dialogs.inform(this, QStringLiteral("「ドライブ・コンバージョン」でエラーが発生しました。"));
+        dialogs.inform(this,
+                       QStringLiteral("「ドライブ・コンバージョン」でエラーが発生しました。"));
         return;
     }
     dialogs.inform(this, converted > 0 ? QStringLiteral("正常にコンバージョンしました。")

@@ -22,6 +22,7 @@ void Form1::Command7_Click()
     }
     if (!dialog)
         dialog = new Form2(*this);
+    dialog->setWindowState(dialog->windowState() & ~Qt::WindowMinimized);
     dialog->show();
     dialog->raise();
     dialog->activateWindow();

@@ -32,8 +32,15 @@ PaintCanvas::PaintCanvas(QWidget* parent) : QWidget(parent)
 
 void PaintCanvas::setPicture(const QImage& picture)
 {
-    // Strokes are drawn in full colour whatever the file held.
-    m_picture = picture.convertToFormat(QImage::Format_RGB32);
+    // Strokes are drawn in full colour on paper: a picture with transparent
+    // parts gets white behind them rather than the black a plain conversion
+    // would leave.
+    m_picture = QImage(picture.size(), QImage::Format_RGB32);
+    m_picture.fill(Qt::white);
+    {
+        QPainter painter(&m_picture);
+        painter.drawImage(0, 0, picture);
+    }
     m_undo.clear();
     m_drawing = false;
     setFixedSize(m_picture.size());
@@ -142,7 +149,8 @@ PaintWindow::PaintWindow(QWidget* parent) : QWidget(parent, Qt::Window)
     widthBox->setSuffix(QStringLiteral(" px"));
     widthBox->setToolTip(QStringLiteral("線の太さ"));
 
-    undoButton = makeTool(QStringLiteral("元に戻す"), QStringLiteral("直前の操作を取り消します (Ctrl+Z)"));
+    undoButton =
+        makeTool(QStringLiteral("元に戻す"), QStringLiteral("直前の操作を取り消します (Ctrl+Z)"));
     clearButton = makeTool(QStringLiteral("全消去"), QStringLiteral("メモを白紙にします"));
 
     m_canvas = new PaintCanvas;
@@ -154,12 +162,14 @@ PaintWindow::PaintWindow(QWidget* parent) : QWidget(parent, Qt::Window)
     row->addSpacing(8);
     // A few ready colours beside the full picker: memos are mostly written in
     // black, red or blue.
-    const QColor swatches[] = {Qt::black, Qt::red, Qt::blue, QColor(0, 128, 0), QColor(255, 128, 0)};
+    const QColor swatches[] = {Qt::black, Qt::red, Qt::blue, QColor(0, 128, 0),
+                               QColor(255, 128, 0)};
     for (const QColor& color : swatches) {
         auto* swatch = new QToolButton(this);
         swatch->setFixedSize(20, 20);
         swatch->setStyleSheet(
-            QStringLiteral("QToolButton { background: %1; border: 1px solid gray; }").arg(color.name()));
+            QStringLiteral("QToolButton { background: %1; border: 1px solid gray; }")
+                .arg(color.name()));
         swatch->setToolTip(color.name());
         connect(swatch, &QToolButton::clicked, this, [this, color] { pickColor(color); });
         row->addWidget(swatch);
@@ -190,7 +200,8 @@ PaintWindow::PaintWindow(QWidget* parent) : QWidget(parent, Qt::Window)
         if (color.isValid())
             pickColor(color);
     });
-    connect(widthBox, &QSpinBox::valueChanged, this, [this](int width) { m_canvas->setLineWidth(width); });
+    connect(widthBox, &QSpinBox::valueChanged, this,
+            [this](int width) { m_canvas->setLineWidth(width); });
     connect(undoButton, &QToolButton::clicked, m_canvas, &PaintCanvas::undo);
     connect(clearButton, &QToolButton::clicked, m_canvas, &PaintCanvas::clear);
     auto* undoKey = new QShortcut(QKeySequence::Undo, this);

@@ -34,8 +34,9 @@ TEST(ConvertPrefix, ReplacesTheWholeMatchedPrefixCaseBlind)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.value);
-        const auto result = convertPrefix(QString::fromUtf8(c.value), QString::fromUtf8(c.oldPrefix),
-                                          QString::fromUtf8(c.newPrefix));
+        const auto result =
+            convertPrefix(QString::fromUtf8(c.value), QString::fromUtf8(c.oldPrefix),
+                          QString::fromUtf8(c.newPrefix));
         ASSERT_TRUE(result.has_value());
         EXPECT_EQ(*result, QString::fromUtf8(c.expected));
     }
@@ -89,13 +90,11 @@ protected:
     }
     QString column(const QString& name, const QString& title)
     {
-        return rows(QStringLiteral("SELECT %1 FROM タイトル WHERE タイトル名 = ?").arg(name), {title})
+        return rows(QStringLiteral("SELECT %1 FROM タイトル WHERE タイトル名 = ?").arg(name),
+                    {title})
             .value(0);
     }
-    QStringList everything()
-    {
-        return rows("SELECT * FROM タイトル ORDER BY タイトル名");
-    }
+    QStringList everything() { return rows("SELECT * FROM タイトル ORDER BY タイトル名"); }
     QStringList messages() const
     {
         QStringList texts;
@@ -125,7 +124,8 @@ TEST_F(DriveConversionTest, SingleLetterMovesTheDriveOfMatchingThumbnailsOnly)
     EXPECT_EQ(column("サムネイルパス", "c"), "E:\\x.bmp");
     EXPECT_EQ(column("サムネイルパス", "d"), " ");
     // The other path columns are another row's business.
-    EXPECT_EQ(rows("SELECT ファイルパス, 作業フォルダ, 起動オプション FROM タイトル WHERE タイトル名 = 'c'"),
+    EXPECT_EQ(rows("SELECT ファイルパス, 作業フォルダ, 起動オプション FROM タイトル WHERE "
+                   "タイトル名 = 'c'"),
               QStringList{"C:\\run.exe\r\n|C:\\|C:\\opt"});
     // The fields are left as typed, ready for another press.
     EXPECT_EQ(dialog->Text3->text(), "C");

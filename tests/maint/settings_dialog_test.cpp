@@ -56,9 +56,9 @@ TEST_F(SettingsDialogTest, OpensWithItsTextsColoursAndFrame)
     for (QPushButton* button : {dialog.Command3, dialog.Command4, dialog.Command5, dialog.Command6})
         EXPECT_EQ(button->text(), "→変換→");
     // Every element lies inside the window, none over another.
-    const QList<QWidget*> parts{dialog.Text1,  dialog.Label5,  dialog.Text4,   dialog.Text3,
-                                dialog.Text5,  dialog.Text6,   dialog.Text7,   dialog.Text8,
-                                dialog.Text9,  dialog.Text10,  dialog.Text11,  dialog.Command3,
+    const QList<QWidget*> parts{dialog.Text1,    dialog.Label5, dialog.Text4,  dialog.Text3,
+                                dialog.Text5,    dialog.Text6,  dialog.Text7,  dialog.Text8,
+                                dialog.Text9,    dialog.Text10, dialog.Text11, dialog.Command3,
                                 dialog.Command6, dialog.Label4, dialog.Image1, dialog.Command2};
     for (QWidget* part : parts) {
         SCOPED_TRACE(part->objectName().toStdString());

@@ -48,8 +48,8 @@ protected:
     {
         FormFixture::SetUp();
         ASSERT_TRUE(QDir(folder.path()).mkdir("手書きメモ"));
-        ASSERT_TRUE(QFile::copy(QStringLiteral(QUILMO_ASSETS_DIR "/手書きメモ/quilmo.ole"),
-                                defaultMemo()));
+        ASSERT_TRUE(
+            QFile::copy(QStringLiteral(QUILMO_ASSETS_DIR "/手書きメモ/quilmo.ole"), defaultMemo()));
         makeForm();
     }
 
@@ -59,7 +59,8 @@ protected:
     QStringList memoFiles() const { return QDir(memoDir()).entryList(QDir::Files | QDir::Hidden); }
     QStringList programFiles() const
     {
-        return QDir(folder.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+        return QDir(folder.path())
+            .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
     }
     QImage shown() const { return form->OLE2->pixmap().toImage(); }
 
@@ -164,8 +165,8 @@ TEST_F(MemoTest, TitlesThatAreNoFileNameNeverReachOutsideTheMemoFolder)
     ASSERT_TRUE(QFile::copy(defaultMemo(), folder.filePath("QUILMO.ole")));
     const QStringList before = programFiles();
     const QStringList memosBefore = memoFiles();
-    const QString unsafe[] = {"../QUILMO", "a/b", ".", "..", QString("x") + QChar(u'\0') + "y",
-                              "/tmp/quilmo-memo"};
+    const QString unsafe[] = {
+        "../QUILMO", "a/b", ".", "..", QString("x") + QChar(u'\0') + "y", "/tmp/quilmo-memo"};
     for (const QString& title : unsafe) {
         SCOPED_TRACE(title.toStdString());
         form->Text8->clear();

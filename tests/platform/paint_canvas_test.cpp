@@ -1,6 +1,6 @@
 #include <QSpinBox>
-#include <QToolButton>
 #include <QTest>
+#include <QToolButton>
 
 #include <gtest/gtest.h>
 
@@ -34,7 +34,8 @@ protected:
     void SetUp() override
     {
         std::vector<QImage>* log = &changes;
-        window.open(blank(120, 80), "メモ", [log](const QImage& picture) { log->push_back(picture); });
+        window.open(blank(120, 80), "メモ",
+                    [log](const QImage& picture) { log->push_back(picture); });
     }
 
     PaintCanvas& canvas() { return *window.canvas(); }
@@ -89,6 +90,17 @@ TEST_F(PaintCanvasTest, EraserAndWidthChangeWhatAStrokeLeaves)
     window.open(blank(50, 30), "別", {});
     EXPECT_FALSE(canvas().canUndo());
     EXPECT_EQ(canvas().size(), QSize(50, 30));
+}
+
+TEST(PaintCanvas, TransparentPartsOfAPictureBecomePaper)
+{
+    QImage picture(20, 10, QImage::Format_ARGB32);
+    picture.fill(Qt::transparent);
+    picture.setPixel(5, 5, qRgba(255, 0, 0, 255));
+    PaintCanvas canvas;
+    canvas.setPicture(picture);
+    EXPECT_EQ(QColor(canvas.picture().pixel(0, 0)), QColor(Qt::white));
+    EXPECT_EQ(QColor(canvas.picture().pixel(5, 5)), QColor(Qt::red));
 }
 
 } // namespace
