@@ -42,6 +42,8 @@ void Form1::Command38_Click()
     }
 
     OLE2->setPixmap(QPixmap::fromImage(picture));
+    if (!m_services.paint)
+        return;
     // The editor may outlive the window it reports to.
     QPointer<QLabel> shownIn = OLE2;
     m_services.paint->edit(picture, QStringLiteral("手書きメモ - %1").arg(title),

@@ -65,12 +65,9 @@ TEST_F(FolderChooserTest, ExistingFolderOpensThereAndOkWritesItBack)
     window.Command1->click();
     EXPECT_EQ(form->Text6->text(), tools());
     EXPECT_EQ(chooser(), nullptr);
-}
 
-TEST_F(FolderChooserTest, TrailingSeparatorIsDropped)
-{
-    Form3& window = browse(tools() + "/");
-    window.Command1->click();
+    // A trailing separator is not part of the folder taken back.
+    browse(tools() + "/").Command1->click();
     EXPECT_EQ(form->Text6->text(), tools());
 }
 
