@@ -4,6 +4,8 @@
 #include "platform/dialogs.h"
 #include "platform/memory.h"
 #include "platform/picture.h"
+#include "platform/page_opener.h"
+#include "platform/paint.h"
 #include "platform/process.h"
 #include "platform/services.h"
 #include "store/catalogue_db.h"
@@ -27,12 +29,16 @@ int main(int argc, char* argv[])
     SystemClock clock;
     QtProcessControl process;
     QtPictureLoader pictures;
+    DesktopPageOpener pages;
+    MemoPaintProgram paint;
     Services services;
     services.dialogs = &dialogs;
     services.memory = &memory;
     services.clock = &clock;
     services.process = &process;
     services.pictures = &pictures;
+    services.pages = &pages;
+    services.paint = &paint;
 
     Form1 form(services, programFolder);
     form.Form_Load();

@@ -4,6 +4,8 @@ class Clock;
 class Dialogs;
 class MemoryStatus;
 class PictureLoader;
+class PageOpener;
+class PaintProgram;
 class ProcessControl;
 
 // The platform services a window works with. The program fills it with the
@@ -14,4 +16,6 @@ struct Services {
     Clock* clock = nullptr;
     ProcessControl* process = nullptr;
     PictureLoader* pictures = nullptr;
+    PageOpener* pages = nullptr;
+    PaintProgram* paint = nullptr;
 };

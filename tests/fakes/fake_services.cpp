@@ -48,6 +48,21 @@ QImage RecordingPictureLoader::load(const QString& path, const QSize& displaySiz
     return real.load(path, displaySize);
 }
 
+void FakePaint::edit(const QImage& shown, const QString& title, Changed callback)
+{
+    ++opened;
+    picture = shown;
+    caption = title;
+    changed = std::move(callback);
+}
+
+void FakePaint::draw(const QImage& drawn)
+{
+    ASSERT_TRUE(changed) << "the editor was never opened";
+    picture = drawn;
+    changed(drawn);
+}
+
 Services FakeServices::services()
 {
     Services s;
@@ -56,5 +71,7 @@ Services FakeServices::services()
     s.clock = &clock;
     s.process = &process;
     s.pictures = &pictures;
+    s.pages = &pages;
+    s.paint = &paint;
     return s;
 }

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <deque>
+#include <vector>
 
+#include <QImage>
 #include <QString>
 #include <QStringList>
 #include <QTime>
@@ -10,6 +12,8 @@
 #include "platform/dialogs.h"
 #include "platform/memory.h"
 #include "platform/picture.h"
+#include "platform/page_opener.h"
+#include "platform/paint.h"
 #include "platform/process.h"
 #include "platform/services.h"
 
@@ -63,6 +67,28 @@ public:
     QtPictureLoader real;
 };
 
+// Records the addresses it is asked to show instead of starting a browser.
+class FakePageOpener final : public PageOpener {
+public:
+    void openPage(const QString& address) override { opened << address; }
+    QStringList opened;
+};
+
+// Stands in for the memo editor: keeps what it was opened with, and lets a
+// test draw as the user would by handing a changed picture back.
+class FakePaint final : public PaintProgram {
+public:
+    void edit(const QImage& picture, const QString& caption, Changed changed) override;
+    // Passes picture back through the callback of the last edit, as a
+    // finished stroke in the editor does.
+    void draw(const QImage& picture);
+
+    int opened = 0;
+    QImage picture;
+    QString caption;
+    Changed changed;
+};
+
 // One set of fakes, wired into a Services value.
 struct FakeServices {
     FakeDialogs dialogs;
@@ -70,6 +96,8 @@ struct FakeServices {
     FakeClock clock;
     FakeProcess process;
     RecordingPictureLoader pictures;
+    FakePageOpener pages;
+    FakePaint paint;
 
     Services services();
 };

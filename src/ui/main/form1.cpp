@@ -361,4 +361,8 @@ void Form1::connectHandlers()
     // A check box's handler runs on every change of its value, the program's
     // own changes included, as start-up relies on.
     connect(Check2, &QCheckBox::toggled, this, &Form1::Check2_Click);
+    connect(Command7, &QPushButton::clicked, this, &Form1::Command7_Click);
+    connect(Command12, &QPushButton::clicked, this, &Form1::Command12_Click);
+    connect(Command38, &QPushButton::clicked, this, &Form1::Command38_Click);
+    connect(Command39, &QPushButton::clicked, this, &Form1::Command39_Click);
 }

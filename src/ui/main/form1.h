@@ -66,6 +66,12 @@ public:
     void Timer1_Timer();
     void Check2_Click();
 
+    // Settings dialog, folder chooser and handwritten memo.
+    void Command7_Click();
+    void Command12_Click();
+    void Command38_Click();
+    void Command39_Click();
+
     // Top band.
     QLabel* Label1;
     QComboBox* Combo1;

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <optional>
+
+#include <QImage>
+#include <QSize>
+#include <QString>
+
+// The memo files: one PNG picture per title in the memo folder beside the
+// program, and the shipped blank memo new memos start from. Nothing here
+// touches a widget.
+namespace memo {
+
+// The size of a new memo when even the shipped blank one cannot be read:
+// twice the memo area of the main window, so strokes stay crisp when shown.
+inline constexpr QSize kBlankSize{576, 334};
+
+QString memoFolder(const QString& programFolder);
+// The memo file of title, or nullopt when the title cannot be a file name
+// inside the memo folder (it holds a separator or a NUL, or names the folder
+// itself or its parent).
+std::optional<QString> memoFilePath(const QString& programFolder, const QString& title);
+QString defaultMemoPath(const QString& programFolder);
+
+// The picture stored in a memo file; a null image when the file is missing,
+// empty or not a picture.
+QImage readMemo(const QString& path);
+// Writes picture as the whole new content of path. The old file stays as it
+// was until the new one is complete, so a failed save never damages it.
+bool writeMemo(const QString& path, const QImage& picture);
+
+// A white picture of the blank memo's size.
+QImage blankMemo();
+
+} // namespace memo
