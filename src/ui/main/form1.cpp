@@ -355,6 +355,14 @@ void Form1::connectHandlers()
             List1_Click();
     });
     connect(Combo3->lineEdit(), &QLineEdit::textEdited, this, &Form1::Combo3_Change);
+    connect(Command13, &QPushButton::clicked, this, &Form1::Command13_Click);
+    connect(Command14, &QPushButton::clicked, this, &Form1::Command14_Click);
+    connect(Command15, &QPushButton::clicked, this, &Form1::Command15_Click);
+    connect(Command16, &QPushButton::clicked, this, &Form1::Command16_Click);
+    connect(List2, &QListWidget::itemSelectionChanged, this, [this] {
+        if (!List2->selectedItems().isEmpty())
+            List2_Click();
+    });
     connect(Command11, &QPushButton::clicked, this, &Form1::Command11_Click);
     connect(Command22, &QPushButton::clicked, this, &Form1::Command22_Click);
     connect(Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);

@@ -62,6 +62,13 @@ public:
     // Sets Combo3's text as the program does, raising Combo3_Change on a change.
     void setLinkTargetText(const QString& text);
 
+    // Image list navigation.
+    void Command13_Click();
+    void Command14_Click();
+    void Command15_Click();
+    void Command16_Click();
+    void List2_Click();
+
     // Clock and memory gauge.
     void Timer1_Timer();
     void Check2_Click();
