@@ -1,10 +1,12 @@
 #include <QApplication>
 
+#include "platform/browser.h"
 #include "platform/clock.h"
 #include "platform/dialogs.h"
 #include "platform/memory.h"
 #include "platform/process.h"
 #include "platform/services.h"
+#include "platform/shell.h"
 #include "store/catalogue_db.h"
 #include "ui/look.h"
 #include "ui/main/form1.h"
@@ -25,11 +27,15 @@ int main(int argc, char* argv[])
     ProcMemoryStatus memory;
     SystemClock clock;
     QtProcessControl process;
+    DesktopShell shell;
+    DesktopBrowser browser;
     Services services;
     services.dialogs = &dialogs;
     services.memory = &memory;
     services.clock = &clock;
     services.process = &process;
+    services.shell = &shell;
+    services.browser = &browser;
 
     Form1 form(services, programFolder);
     form.Form_Load();

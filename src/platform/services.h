@@ -1,9 +1,11 @@
 #pragma once
 
+class Browser;
 class Clock;
 class Dialogs;
 class MemoryStatus;
 class ProcessControl;
+class Shell;
 
 // The platform services a window works with. The program fills it with the
 // real implementations, the tests with fakes; the owners outlive the windows.
@@ -12,4 +14,6 @@ struct Services {
     MemoryStatus* memory = nullptr;
     Clock* clock = nullptr;
     ProcessControl* process = nullptr;
+    Shell* shell = nullptr;
+    Browser* browser = nullptr;
 };

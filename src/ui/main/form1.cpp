@@ -17,6 +17,7 @@
 #include <QTimer>
 
 #include "store/catalogue_db.h"
+#include "ui/click_filter.h"
 #include "ui/look.h"
 #include "ui/main/tab_area.h"
 #include "ui/shape.h"
@@ -336,4 +337,9 @@ void Form1::connectHandlers()
     // A check box's handler runs on every change of its value, the program's
     // own changes included, as start-up relies on.
     connect(Check2, &QCheckBox::toggled, this, &Form1::Check2_Click);
+    connect(Command6, &QPushButton::clicked, this, &Form1::Command6_Click);
+    connect(Command18, &QPushButton::clicked, this, &Form1::Command18_Click);
+    connect(Command21, &QPushButton::clicked, this, &Form1::Command21_Click);
+    onClick(Picture1, [this] { Picture1_Click(); });
+    onClick(Image1, [this] { Image1_Click(); });
 }
