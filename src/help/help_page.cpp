@@ -10,7 +10,8 @@ QString helpPagePath(const Form1& form)
     return QDir(form.programFolder()).filePath(QStringLiteral("help/help.html"));
 }
 
-namespace Module1 {
+namespace Module1
+{
 
 bool ShowInBrowser(Form1& form, const QString& address)
 {

@@ -12,7 +12,8 @@
 #include "platform/shell.h"
 #include "ui/main/form1.h"
 
-namespace {
+namespace
+{
 
 bool isExecutableFile(const QString& target)
 {
@@ -60,7 +61,8 @@ void openThumbnail(Form1& form)
 
 } // namespace
 
-namespace Module1 {
+namespace Module1
+{
 
 void LaunchTarget(Form1& form)
 {

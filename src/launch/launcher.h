@@ -4,7 +4,8 @@
 
 class Form1;
 
-namespace Module1 {
+namespace Module1
+{
 
 // Starts the link target in Combo3 the way its last three letters ask for:
 // "xls" and "doc" in the office suite, programs directly with the launch

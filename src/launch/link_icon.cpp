@@ -12,14 +12,16 @@
 #include "ui/look.h"
 #include "ui/main/form1.h"
 
-namespace {
+namespace
+{
 
 // The size of a large program icon.
 constexpr int kIconSize = 32;
 
 } // namespace
 
-namespace Module1 {
+namespace Module1
+{
 
 QString FindAssociatedProgram(const Form1& form, const QString& file)
 {

@@ -4,7 +4,8 @@
 
 class Form1;
 
-namespace Module1 {
+namespace Module1
+{
 
 // Redraws Picture1 for the link target in Combo3: the icon of the program a
 // click would start, drawn at the box's top-left corner at its own size, with

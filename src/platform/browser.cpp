@@ -2,9 +2,11 @@
 
 #include "platform/shell.h"
 
-namespace {
+namespace
+{
 
-class DesktopBrowserWindow final : public BrowserWindow {
+class DesktopBrowserWindow final : public BrowserWindow
+{
 public:
     bool Navigate(const QString& address) override
     {

@@ -8,7 +8,8 @@
 // One window of the external web browser, as a window of this program holds
 // it: created hidden, pointed at addresses, brought up, and dropped when the
 // user closes it (OnQuit).
-class BrowserWindow : public QObject {
+class BrowserWindow : public QObject
+{
     Q_OBJECT
 public:
     // Points the window at address: a URL, or a file path. False when the
@@ -22,7 +23,8 @@ signals:
     void OnQuit();
 };
 
-class Browser {
+class Browser
+{
 public:
     virtual ~Browser() = default;
     // A new browser window, not yet visible.
@@ -33,7 +35,8 @@ public:
 // browser the desktop associates with it, which shows it in a window or tab of
 // its own choosing; that browser lives on its own, so its windows never report
 // their closing and a held window simply keeps being reused.
-class DesktopBrowser final : public Browser {
+class DesktopBrowser final : public Browser
+{
 public:
     std::unique_ptr<BrowserWindow> createWindow() override;
 };

@@ -17,7 +17,8 @@
 #include <gio/gio.h>
 #define signals Q_SIGNALS
 
-namespace {
+namespace
+{
 
 struct GObjectUnref {
     void operator()(gpointer object) const

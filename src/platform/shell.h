@@ -7,7 +7,8 @@
 // The desktop's ways of starting things: documents and addresses through the
 // programs associated with them, programs directly, and the icons that show
 // which program a click would start.
-class Shell {
+class Shell
+{
 public:
     virtual ~Shell() = default;
 
@@ -42,7 +43,8 @@ public:
 
 // The shell of a freedesktop desktop, through GIO's association database
 // (the one the desktop itself uses) and QProcess.
-class DesktopShell final : public Shell {
+class DesktopShell final : public Shell
+{
 public:
     DesktopShell();
 

@@ -5,9 +5,11 @@
 #include <QObject>
 #include <QWidget>
 
-namespace {
+namespace
+{
 
-class ClickFilter final : public QObject {
+class ClickFilter final : public QObject
+{
 public:
     ClickFilter(QWidget* widget, std::function<void()> handler)
         : QObject(widget), m_widget(widget), m_handler(std::move(handler))

@@ -21,7 +21,8 @@
 #include "platform/shell.h"
 
 // Message boxes answered from a script; every box shown is recorded.
-class FakeDialogs final : public Dialogs {
+class FakeDialogs final : public Dialogs
+{
 public:
     struct Shown {
         QString text;
@@ -38,19 +39,22 @@ public:
     std::deque<bool> answers;
 };
 
-class FakeMemory final : public MemoryStatus {
+class FakeMemory final : public MemoryStatus
+{
 public:
     int memoryLoad() override { return load; }
     int load = 0;
 };
 
-class FakeClock final : public Clock {
+class FakeClock final : public Clock
+{
 public:
     QTime currentTime() override { return time; }
     QTime time{12, 0, 0};
 };
 
-class FakeProcess final : public ProcessControl {
+class FakeProcess final : public ProcessControl
+{
 public:
     void endProgram() override { ++ended; }
     int ended = 0;
@@ -58,14 +62,15 @@ public:
 
 // A shell that starts nothing and records what it was asked to start. Each
 // answer can be scripted.
-class FakeShell final : public Shell {
+class FakeShell final : public Shell
+{
 public:
     struct Call {
         enum Kind { Open, Start } kind;
-        QString target;           // the document, or the program
-        QStringList arguments;    // Start only
-        QString workingFolder;    // Start only
-        QString currentFolder;    // the process's current folder at the call
+        QString target;        // the document, or the program
+        QStringList arguments; // Start only
+        QString workingFolder; // Start only
+        QString currentFolder; // the process's current folder at the call
     };
 
     bool openDocument(const QString& target) override;
@@ -89,7 +94,8 @@ public:
 
 // A browser whose windows record what they were shown; closing one is
 // simulated with quit().
-class FakeBrowserWindow final : public BrowserWindow {
+class FakeBrowserWindow final : public BrowserWindow
+{
 public:
     bool Navigate(const QString& address) override;
     void setVisible(bool visible) override { m_visible = visible; }
@@ -103,7 +109,8 @@ private:
     bool m_visible = false;
 };
 
-class FakeBrowser final : public Browser {
+class FakeBrowser final : public Browser
+{
 public:
     std::unique_ptr<BrowserWindow> createWindow() override;
     // Every window created, in order; an entry turns null once the program
