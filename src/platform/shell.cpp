@@ -113,7 +113,10 @@ DesktopShell::DesktopShell()
             paths << icons;
     }
     QIcon::setThemeSearchPaths(paths);
-    if (QIcon::themeName().isEmpty())
+    // hicolor is only the base every theme inherits from; it has no icon for
+    // executables, which Adwaita (installed with the program) has.
+    const QString theme = QIcon::themeName();
+    if (theme.isEmpty() || theme == QStringLiteral("hicolor"))
         QIcon::setThemeName(QStringLiteral("Adwaita"));
 }
 
