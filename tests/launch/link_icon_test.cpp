@@ -79,25 +79,22 @@ TEST_F(LinkIconTest, TargetWithoutIconIsArmedAndLeavesNoEarlierIcon)
     EXPECT_EQ(fakes.shell.associationQueries.back(), "  ");
 }
 
-TEST_F(LinkIconTest, WebAddressShowsTheProgramOfTheHelpPage)
+TEST_F(LinkIconTest, WebAddressesShowTheHelpPagesProgramAndProgramsTheirOwn)
 {
     fakes.shell.associations[helpPage()] = "/apps/browser.desktop";
     fakes.shell.icons["/apps/browser.desktop"] = solidIcon(Qt::blue);
     show("HTTP://example.com/");
-    EXPECT_EQ(fakes.shell.associationQueries, std::vector<QString>{helpPage()});
     EXPECT_EQ(picture().toImage().pixelColor(0, 0), QColor(Qt::blue));
-}
 
-TEST_F(LinkIconTest, ProgramsShowTheirOwnIcon)
-{
     QTemporaryDir work;
     const QString script = work.filePath("run.sh");
     ASSERT_TRUE(writeFile(script, "#!/bin/sh\n"));
     ASSERT_TRUE(makeExecutable(script));
     show("C:/Tools/APP.EXE");
     show(script);
-    EXPECT_TRUE(fakes.shell.associationQueries.empty());
-    EXPECT_EQ(fakes.shell.iconQueries, (std::vector<QString>{"C:/Tools/APP.EXE", script}));
+    EXPECT_EQ(fakes.shell.associationQueries, std::vector<QString>{helpPage()});
+    EXPECT_EQ(fakes.shell.iconQueries,
+              (std::vector<QString>{"/apps/browser.desktop", "C:/Tools/APP.EXE", script}));
 }
 
 } // namespace
