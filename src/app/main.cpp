@@ -1,5 +1,6 @@
 #include <QApplication>
 
+#include "platform/browser.h"
 #include "platform/clock.h"
 #include "platform/dialogs.h"
 #include "platform/memory.h"
@@ -8,6 +9,7 @@
 #include "platform/paint.h"
 #include "platform/process.h"
 #include "platform/services.h"
+#include "platform/shell.h"
 #include "store/catalogue_db.h"
 #include "ui/look.h"
 #include "ui/main/form1.h"
@@ -31,6 +33,8 @@ int main(int argc, char* argv[])
     QtPictureLoader pictures;
     DesktopPageOpener pages;
     MemoPaintProgram paint;
+    DesktopShell shell;
+    DesktopBrowser browser;
     Services services;
     services.dialogs = &dialogs;
     services.memory = &memory;
@@ -39,6 +43,8 @@ int main(int argc, char* argv[])
     services.pictures = &pictures;
     services.pages = &pages;
     services.paint = &paint;
+    services.shell = &shell;
+    services.browser = &browser;
 
     Form1 form(services, programFolder);
     form.Form_Load();

@@ -1,5 +1,6 @@
 #pragma once
 
+class Browser;
 class Clock;
 class Dialogs;
 class MemoryStatus;
@@ -7,6 +8,7 @@ class PictureLoader;
 class PageOpener;
 class PaintProgram;
 class ProcessControl;
+class Shell;
 
 // The platform services a window works with. The program fills it with the
 // real implementations, the tests with fakes; the owners outlive the windows.
@@ -18,4 +20,6 @@ struct Services {
     PictureLoader* pictures = nullptr;
     PageOpener* pages = nullptr;
     PaintProgram* paint = nullptr;
+    Shell* shell = nullptr;
+    Browser* browser = nullptr;
 };

@@ -1,5 +1,7 @@
 #include "fakes/fake_services.h"
 
+#include <QDir>
+
 #include <gtest/gtest.h>
 
 void FakeDialogs::answer(std::initializer_list<bool> list)
@@ -73,5 +75,46 @@ Services FakeServices::services()
     s.pictures = &pictures;
     s.pages = &pages;
     s.paint = &paint;
+    s.shell = &shell;
+    s.browser = &browser;
     return s;
+}
+
+bool FakeShell::openDocument(const QString& target)
+{
+    calls.push_back({Call::Open, target, {}, {}, QDir::currentPath()});
+    return openSucceeds;
+}
+
+bool FakeShell::startProgram(const QString& program, const QStringList& arguments,
+                             const QString& workingFolder)
+{
+    calls.push_back({Call::Start, program, arguments, workingFolder, QDir::currentPath()});
+    return startSucceeds;
+}
+
+QString FakeShell::findAssociatedProgram(const QString& file)
+{
+    associationQueries.push_back(file);
+    return associations.value(file);
+}
+
+QIcon FakeShell::programIcon(const QString& program)
+{
+    iconQueries.push_back(program);
+    return icons.value(program);
+}
+
+bool FakeBrowserWindow::Navigate(const QString& address)
+{
+    addresses << address;
+    return navigateSucceeds;
+}
+
+std::unique_ptr<BrowserWindow> FakeBrowser::createWindow()
+{
+    auto window = std::make_unique<FakeBrowserWindow>();
+    window->navigateSucceeds = navigateSucceeds;
+    windows.emplace_back(window.get());
+    return window;
 }

@@ -1,13 +1,19 @@
 #pragma once
 
 #include <deque>
+#include <memory>
 #include <vector>
+
+#include <QIcon>
+#include <QMap>
+#include <QPointer>
 
 #include <QImage>
 #include <QString>
 #include <QStringList>
 #include <QTime>
 
+#include "platform/browser.h"
 #include "platform/clock.h"
 #include "platform/dialogs.h"
 #include "platform/memory.h"
@@ -16,9 +22,11 @@
 #include "platform/paint.h"
 #include "platform/process.h"
 #include "platform/services.h"
+#include "platform/shell.h"
 
 // Message boxes answered from a script; every box shown is recorded.
-class FakeDialogs final : public Dialogs {
+class FakeDialogs final : public Dialogs
+{
 public:
     struct Shown {
         QString text;
@@ -39,19 +47,22 @@ public:
     std::vector<OpenFileRequest> openRequests;
 };
 
-class FakeMemory final : public MemoryStatus {
+class FakeMemory final : public MemoryStatus
+{
 public:
     int memoryLoad() override { return load; }
     int load = 0;
 };
 
-class FakeClock final : public Clock {
+class FakeClock final : public Clock
+{
 public:
     QTime currentTime() override { return time; }
     QTime time{12, 0, 0};
 };
 
-class FakeProcess final : public ProcessControl {
+class FakeProcess final : public ProcessControl
+{
 public:
     void endProgram() override { ++ended; }
     int ended = 0;
@@ -89,6 +100,65 @@ public:
     Changed changed;
 };
 
+// A shell that starts nothing and records what it was asked to start. Each
+// answer can be scripted.
+class FakeShell final : public Shell
+{
+public:
+    struct Call {
+        enum Kind { Open, Start } kind;
+        QString target;        // the document, or the program
+        QStringList arguments; // Start only
+        QString workingFolder; // Start only
+        QString currentFolder; // the process's current folder at the call
+    };
+
+    bool openDocument(const QString& target) override;
+    bool startProgram(const QString& program, const QStringList& arguments,
+                      const QString& workingFolder) override;
+    QString findOfficeSuite() override { return officeSuite; }
+    QString findAssociatedProgram(const QString& file) override;
+    QIcon programIcon(const QString& program) override;
+
+    std::vector<Call> calls;
+    std::vector<QString> associationQueries;
+    std::vector<QString> iconQueries;
+    bool openSucceeds = true;
+    bool startSucceeds = true;
+    QString officeSuite;
+    // file -> program; programs without an entry have no association.
+    QMap<QString, QString> associations;
+    // program -> icon; programs without an entry have none.
+    QMap<QString, QIcon> icons;
+};
+
+// A browser whose windows record what they were shown; closing one is
+// simulated with quit().
+class FakeBrowserWindow final : public BrowserWindow
+{
+public:
+    bool Navigate(const QString& address) override;
+    void setVisible(bool visible) override { m_visible = visible; }
+    bool isVisible() const override { return m_visible; }
+    void quit() { emit OnQuit(); }
+
+    QStringList addresses;
+    bool navigateSucceeds = true;
+
+private:
+    bool m_visible = false;
+};
+
+class FakeBrowser final : public Browser
+{
+public:
+    std::unique_ptr<BrowserWindow> createWindow() override;
+    // Every window created, in order; an entry turns null once the program
+    // has freed that window.
+    std::vector<QPointer<FakeBrowserWindow>> windows;
+    bool navigateSucceeds = true;
+};
+
 // One set of fakes, wired into a Services value.
 struct FakeServices {
     FakeDialogs dialogs;
@@ -98,6 +168,8 @@ struct FakeServices {
     RecordingPictureLoader pictures;
     FakePageOpener pages;
     FakePaint paint;
+    FakeShell shell;
+    FakeBrowser browser;
 
     Services services();
 };

@@ -16,6 +16,7 @@
 #include <QTimer>
 
 #include "store/catalogue_db.h"
+#include "ui/click_filter.h"
 #include "ui/look.h"
 #include "ui/main/tab_area.h"
 #include "ui/picture_browser.h"
@@ -373,4 +374,9 @@ void Form1::connectHandlers()
     connect(Command12, &QPushButton::clicked, this, &Form1::Command12_Click);
     connect(Command38, &QPushButton::clicked, this, &Form1::Command38_Click);
     connect(Command39, &QPushButton::clicked, this, &Form1::Command39_Click);
+    connect(Command6, &QPushButton::clicked, this, &Form1::Command6_Click);
+    connect(Command18, &QPushButton::clicked, this, &Form1::Command18_Click);
+    connect(Command21, &QPushButton::clicked, this, &Form1::Command21_Click);
+    onClick(Picture1, [this] { Picture1_Click(); });
+    onClick(Image1, [this] { Image1_Click(); });
 }

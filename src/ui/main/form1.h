@@ -3,6 +3,7 @@
 #include <QString>
 #include <QWidget>
 
+#include "platform/browser.h"
 #include "platform/services.h"
 // Complete, so code written against the scroll area it once was still compiles.
 #include "ui/picture_browser.h"
@@ -79,6 +80,16 @@ public:
     void Command38_Click();
     void Command39_Click();
 
+    // Launching and the link icon.
+    void Picture1_Click();
+    void Command6_Click();
+    void Image1_Click();
+    void Command21_Click();
+
+    // Help and the external browser.
+    void Command18_Click();
+    void ie_OnQuit();
+
     // Top band.
     QLabel* Label1;
     QComboBox* Combo1;
@@ -154,6 +165,10 @@ public:
     QLabel* OLE2;
 
     QTimer* Timer1;
+
+    // The external browser window shared by the help page and web-address
+    // launches; empty until the first is opened and after the user closes it.
+    std::unique_ptr<BrowserWindow> ie;
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -1,0 +1,132 @@
+#include "launch/launcher.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+
+#include "help/help_page.h"
+#include "launch/launch_plan.h"
+#include "platform/dialogs.h"
+#include "platform/shell.h"
+#include "ui/main/form1.h"
+
+namespace
+{
+
+bool isExecutableFile(const QString& target)
+{
+    const QFileInfo file(target);
+    return file.isFile() && file.isExecutable();
+}
+
+bool openInOffice(Form1& form, const char* module, const QString& document)
+{
+    Shell& shell = *form.services().shell;
+    // The office suite opens a missing file only to complain in a window of
+    // its own; the status line says so at once instead.
+    if (!hasUrlScheme(document) && !QFileInfo::exists(document))
+        return false;
+    const QString suite = shell.findOfficeSuite();
+    if (suite.isEmpty())
+        return shell.openDocument(document);
+    return shell.startProgram(suite, {QString::fromLatin1(module), document}, QString());
+}
+
+// Web addresses go to the window's browser, everything else to the launcher.
+void launchLinkTarget(Form1& form)
+{
+    const QString target = form.Combo3->currentText();
+    if (!isWebAddress(target)) {
+        Module1::LaunchTarget(form);
+        return;
+    }
+    if (!Module1::ShowInBrowser(form, target))
+        form.Text8->setText(kLaunchFailedMessage);
+}
+
+// The thumbnail is opened from the working folder, like the link target.
+void openThumbnail(Form1& form)
+{
+    const QString image = form.Text5->text();
+    // One space is how a title without a thumbnail is stored: nothing to open.
+    if (image.isEmpty() || image == QStringLiteral(" "))
+        return;
+    const QString working = form.Text6->text();
+    const QString folder = isBlankPathField(working) ? QDir::homePath() : working;
+    if (!QDir::setCurrent(folder) || !form.services().shell->openDocument(image))
+        form.Text8->setText(kThumbnailOpenFailedMessage);
+}
+
+} // namespace
+
+namespace Module1
+{
+
+void LaunchTarget(Form1& form)
+{
+    const QString target = form.Combo3->currentText();
+    const LaunchPlan plan = planLaunch(target, form.Text9->text(), form.Text6->text(),
+                                       isExecutableFile(target), QDir::homePath());
+    Shell& shell = *form.services().shell;
+    bool started = false;
+    switch (plan.route) {
+    case LaunchPlan::Route::Spreadsheet:
+        started = LaunchWithExcel(form, plan.target);
+        break;
+    case LaunchPlan::Route::WordProcessor:
+        started = LaunchWithWord(form, plan.target);
+        break;
+    case LaunchPlan::Route::Program:
+        // The folder becomes this process's current folder too, as a launch
+        // always has done; a missing folder stops the launch here.
+        started = QDir::setCurrent(plan.folder) &&
+                  shell.startProgram(plan.target, plan.arguments, plan.folder);
+        break;
+    case LaunchPlan::Route::Document:
+        started = QDir::setCurrent(plan.folder) && shell.openDocument(plan.target);
+        break;
+    }
+    if (!started)
+        form.Text8->setText(kLaunchFailedMessage);
+}
+
+bool LaunchWithExcel(Form1& form, const QString& document)
+{
+    return openInOffice(form, "--calc", document);
+}
+
+bool LaunchWithWord(Form1& form, const QString& document)
+{
+    return openInOffice(form, "--writer", document);
+}
+
+} // namespace Module1
+
+void Form1::Picture1_Click()
+{
+    // No tool tip: no link icon is armed, so the click means nothing.
+    if (Picture1->toolTip().isEmpty())
+        return;
+    launchLinkTarget(*this);
+}
+
+void Form1::Command6_Click()
+{
+    Text8->clear();
+    if (!m_services.dialogs->askYesNo(this, QStringLiteral("起動しますか？"),
+                                      QStringLiteral("確認!")))
+        return;
+    launchLinkTarget(*this);
+}
+
+void Form1::Image1_Click()
+{
+    openThumbnail(*this);
+}
+
+void Form1::Command21_Click()
+{
+    openThumbnail(*this);
+}
