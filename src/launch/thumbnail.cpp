@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPixmap>
 
+#include "launch/link_icon.h"
 #include "platform/picture.h"
 #include "ui/look.h"
 #include "ui/main/form1.h"
@@ -135,3 +136,11 @@ void ShowThumbnail(Form1& form, const QString& path)
 }
 
 } // namespace Module1
+
+void Form1::Combo3_Change()
+{
+    // The thumbnail is drawn again from Text5 although only the link target
+    // changed; the icon follows the new target.
+    Module1::ShowThumbnail(*this, Text5->text());
+    Module1::ShowLinkIcon(*this);
+}

@@ -1,4 +1,5 @@
 #include <QComboBox>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -62,7 +63,9 @@ TEST_F(TitleEditorTest, RoundTripThroughTheWindow)
     fakes.dialogs.answer({true});
     form->Text2->setText("吾輩は猫である");
     form->Text3->setPlainText("名前はまだ無い。\n二行目");
-    form->Text5->setText("/home/u/pics/neko.jpg");
+    const QString neko = folder.filePath("neko.jpg");
+    QImage(40, 30, QImage::Format_RGB32).save(neko);
+    form->Text5->setText(neko);
     form->Combo3->setEditText("/home/u/books/neko.txt");
     form->Command19->click();
     form->Combo3->setEditText("/home/u/books/neko2.txt");
@@ -87,6 +90,11 @@ TEST_F(TitleEditorTest, RoundTripThroughTheWindow)
     EXPECT_EQ(form->Text2->text(), "吾輩は猫である");
     EXPECT_EQ(form->Text3->toPlainText(), "名前はまだ無い。\n二行目");
     EXPECT_EQ(form->Combo3->currentText(), "https://example.org/neko");
+    // The thumbnail is small, so it shows at its own size, and its folder's
+    // pictures form the image list.
+    EXPECT_FALSE(form->Picture2->isHidden());
+    EXPECT_EQ(form->Text7->text(), "1");
+    EXPECT_EQ(form->Label14->text(), "1");
     EXPECT_EQ(comboItems(form->Combo3),
               QStringList({"/home/u/books/neko.txt", "/home/u/books/neko2.txt"}));
 
@@ -110,7 +118,7 @@ TEST_F(TitleEditorTest, RoundTripThroughTheWindow)
     EXPECT_EQ(listed(), QStringList{"吾輩は猫である"});
 
     EXPECT_EQ(rows("SELECT * FROM タイトル"),
-              QStringList{"吾輩は猫である|名前はまだ無い。\r\n二行目|/home/u/pics/neko.jpg|"
+              QStringList{"吾輩は猫である|名前はまだ無い。\r\n二行目|" + neko + "|"
                           "https://example.org/neko\r\n/home/u/books/neko.txt\r\n"
                           "/home/u/books/neko2.txt\r\n|書籍|/home/u/books|--page 3"});
 }

@@ -349,6 +349,10 @@ void Form1::connectHandlers()
     connect(Command5, &QPushButton::clicked, this, &Form1::Command5_Click);
     connect(Command19, &QPushButton::clicked, this, &Form1::Command19_Click);
     connect(Command20, &QPushButton::clicked, this, &Form1::Command20_Click);
+    connect(Check1, &QCheckBox::toggled, this, &Form1::Check1_Click);
+    connect(Command8, &QPushButton::clicked, this, &Form1::Command8_Click);
+    connect(Command9, &QPushButton::clicked, this, &Form1::Command9_Click);
+    connect(Command17, &QPushButton::clicked, this, &Form1::Command17_Click);
     // A title is selected by the user's choice of an entry, by mouse or
     // keyboard; the program emptying or refilling the list selects nothing.
     connect(List1, &QListWidget::itemSelectionChanged, this, [this] {

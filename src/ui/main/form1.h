@@ -56,6 +56,12 @@ public:
     void Command5_Click();
     void Command19_Click();
     void Command20_Click();
+    void Check1_Click();
+
+    // File dialogs of the editor rows.
+    void Command8_Click();
+    void Command9_Click();
+    void Command17_Click();
 
     // Link-target box: its change handler runs when the user types in it and
     // when the program sets its text, not when an entry is picked from its list.

@@ -1,13 +1,20 @@
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QSignalBlocker>
 
+#include "images/image_list.h"
+#include "launch/link_icon.h"
+#include "launch/thumbnail.h"
 #include "platform/dialogs.h"
 #include "store/title_ops.h"
+#include "ui/look.h"
 #include "ui/main/clearing.h"
 #include "ui/main/form1.h"
+#include "ui/main/tab_area.h"
+#include "ui/picture_browser.h"
 
 namespace {
 
@@ -21,6 +28,14 @@ void Form1::List1_Click()
     List2->clear();
     Module1::LoadTitleRecord(*this);
     Text8->setText(QStringLiteral("タイトルが選択されました。"));
+
+    const QString path = Text5->text();
+    const bool noThumbnail = path.isEmpty() || path == QLatin1String(" ");
+    Module1::ShowThumbnail(*this, noThumbnail ? QString() : path);
+    Module1::ShowLinkIcon(*this);
+    Module1::BuildImageList(*this);
+    if (noThumbnail)
+        setPointerDefault(Image1);
 
     // With several equal entries the last one counts, as the whole list is
     // walked.
@@ -86,6 +101,21 @@ void Form1::Command19_Click()
         Combo3->addItem(text);
 }
 
+void Form1::Check1_Click()
+{
+    SSTab1->setCurrentIndex(1);
+    if (Check1->isChecked()) {
+        List1_Click();
+        return;
+    }
+    WebBrowser1->hide();
+    Image1->clear();
+    Image1->setToolTip(QString());
+    setPointerDefault(Image1);
+    Picture2->clear();
+    Picture2->hide();
+}
+
 void Form1::Command20_Click()
 {
     const QString text = Combo3->currentText();
@@ -103,5 +133,3 @@ void Form1::Command20_Click()
         }
     }
 }
-
-void Form1::Combo3_Change() {}

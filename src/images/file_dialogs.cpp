@@ -1,0 +1,93 @@
+#include "images/file_dialogs.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QLineEdit>
+
+#include "images/image_list.h"
+#include "launch/link_icon.h"
+#include "launch/path_helpers.h"
+#include "launch/thumbnail.h"
+#include "platform/dialogs.h"
+#include "ui/main/form1.h"
+
+namespace {
+
+const QString kDialogTitle = QStringLiteral("ファイルオープン");
+
+bool isBlank(const QString& text)
+{
+    return text.isEmpty() || text == QLatin1String(" ");
+}
+
+QString trimSpaces(const QString& text)
+{
+    qsizetype start = 0;
+    qsizetype end = text.size();
+    while (start < end && text.at(start) == QLatin1Char(' '))
+        ++start;
+    while (end > start && text.at(end - 1) == QLatin1Char(' '))
+        --end;
+    return text.mid(start, end - start);
+}
+
+} // namespace
+
+namespace Module1 {
+
+bool ShowFileDialog(Form1& form, const QString& title, const QString& filter, QString& path)
+{
+    const QString remembered = QDir::currentPath();
+    const auto chosen = form.services().dialogs->openFile(
+        &form, OpenFileRequest{title, filter, ExtractFolderPath(path), ExtractFileName(path)});
+    QDir::setCurrent(remembered);
+    if (!chosen)
+        return false;
+    path = trimSpaces(*chosen);
+    return true;
+}
+
+} // namespace Module1
+
+void Form1::Command8_Click()
+{
+    Text8->clear();
+    QString path;
+    if (Module1::ShowFileDialog(*this, kDialogTitle, QStringLiteral("ファイル(*.*)|*.*"), path)) {
+        setLinkTargetText(path);
+        if (isBlank(Text2->text()))
+            Text2->setText(Module1::ExtractFileName(Combo3->currentText()));
+        if (isBlank(Text6->text()))
+            Text6->setText(Module1::ExtractFolderPath(Combo3->currentText()));
+        Module1::ShowLinkIcon(*this);
+    }
+    // The chosen target, or on cancel whatever the box holds, joins the list.
+    Command19_Click();
+}
+
+void Form1::Command9_Click()
+{
+    Text8->clear();
+    QString path;
+    if (!Module1::ShowFileDialog(
+            *this, kDialogTitle,
+            QStringLiteral("画像ファイル(*.bmp,*.jpg,*.wmf,*.png)|*.bmp;*.jpg;*.wmf;*.png"), path))
+        return;
+    Text5->setText(path);
+    if (isBlank(Text2->text()))
+        Text2->setText(Module1::ExtractFolderName(Text5->text()));
+    Module1::ShowThumbnail(*this, Text5->text());
+    Module1::BuildImageList(*this);
+    // The image's folder stays the current folder, so the next look for a
+    // picture starts beside this one.
+    if (!QDir::setCurrent(Module1::ExtractFolderPath(Text5->text())))
+        Text8->setText(QStringLiteral("フォルダ・ドライブ等の参照でエラーが発生しています。"));
+}
+
+void Form1::Command17_Click()
+{
+    Text8->clear();
+    QString path;
+    if (Module1::ShowFileDialog(*this, kDialogTitle, QStringLiteral("画像ファイル(*.*)|*.*"), path))
+        Text9->setText(path);
+}

@@ -1,0 +1,128 @@
+#include <QComboBox>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+
+#include "support/form_fixture.h"
+#include "support/test_pictures.h"
+#include "ui/combo_box.h"
+
+namespace {
+
+// The pickers change the process's current folder on purpose; every case
+// puts it back so the others start from the same place.
+class FileDialogsTest : public FormFixture {
+protected:
+    void SetUp() override
+    {
+        FormFixture::SetUp();
+        m_startFolder = QDir::currentPath();
+        makeForm();
+        docs = folder.filePath("Docs");
+        QDir().mkpath(docs);
+    }
+    void TearDown() override { QDir::setCurrent(m_startFolder); }
+    void choose(std::optional<QString> file) { fakes.dialogs.chosenFiles.push_back(file); }
+
+    QString docs;
+
+private:
+    QString m_startFolder;
+};
+
+TEST_F(FileDialogsTest, LinkTargetProposesTitleAndFolderAndJoinsTheListOnce)
+{
+    const QString plan = docs + "/plan.xls";
+    const QString before = QDir::currentPath();
+    choose(plan);
+    choose(plan);
+    form->Text6->setText(" ");
+    form->Command8->click();
+    form->Command8->click();
+
+    ASSERT_EQ(fakes.dialogs.openRequests.size(), 2u);
+    const OpenFileRequest& request = fakes.dialogs.openRequests[0];
+    EXPECT_EQ(request.title, "ファイルオープン");
+    EXPECT_EQ(request.filter, "ファイル(*.*)|*.*");
+    EXPECT_EQ(request.folder, "/");
+    EXPECT_TRUE(request.fileName.isEmpty());
+
+    EXPECT_EQ(form->Combo3->currentText(), plan);
+    EXPECT_EQ(form->Text2->text(), "plan.xls");
+    EXPECT_EQ(form->Text6->text(), docs + "/");
+    EXPECT_EQ(comboItems(form->Combo3), QStringList{plan});
+    EXPECT_EQ(QDir::currentPath(), before);
+}
+
+TEST_F(FileDialogsTest, LinkTargetKeepsFilledTitleAndFolder)
+{
+    form->Text2->setText("決めた題");
+    form->Text6->setText("/work");
+    choose(docs + "/plan.xls");
+    form->Command8->click();
+    EXPECT_EQ(form->Text2->text(), "決めた題");
+    EXPECT_EQ(form->Text6->text(), "/work");
+}
+
+TEST_F(FileDialogsTest, CancelledLinkTargetStillAddsTheText)
+{
+    choose(std::nullopt);
+    form->Command8->click();
+    EXPECT_EQ(comboItems(form->Combo3), QStringList{""});
+    EXPECT_TRUE(form->Text2->text().isEmpty());
+    choose(std::nullopt);
+    form->Command8->click();
+    EXPECT_EQ(comboItems(form->Combo3), QStringList{""});
+}
+
+TEST_F(FileDialogsTest, ImageNamesTheTitleAfterItsFolderAndStaysCurrent)
+{
+    const QString trip = docs + "/Trip";
+    QDir().mkpath(trip);
+    ASSERT_TRUE(writePicture(trip + "/img01.jpg", QSize(20, 20)));
+    ASSERT_TRUE(writePicture(trip + "/img02.bmp", QSize(20, 20)));
+    choose(trip + "/img01.jpg");
+    form->Command9->click();
+
+    EXPECT_EQ(fakes.dialogs.openRequests[0].filter,
+              "画像ファイル(*.bmp,*.jpg,*.wmf,*.png)|*.bmp;*.jpg;*.wmf;*.png");
+    EXPECT_EQ(form->Text5->text(), trip + "/img01.jpg");
+    EXPECT_EQ(form->Text2->text(), "Trip");
+    EXPECT_EQ(form->Text7->text(), "2");
+    EXPECT_EQ(form->Label14->text(), "1");
+    EXPECT_FALSE(form->Picture2->isHidden());
+    EXPECT_EQ(QDir::currentPath(), trip);
+    EXPECT_TRUE(form->Text8->text().isEmpty());
+}
+
+TEST_F(FileDialogsTest, ImageInAFolderThatCannotBeEnteredIsReported)
+{
+    choose("C:\\Photos\\img.jpg");
+    form->Command9->click();
+    EXPECT_EQ(form->Text8->text(), "フォルダ・ドライブ等の参照でエラーが発生しています。");
+    EXPECT_EQ(form->Text5->text(), "C:\\Photos\\img.jpg");
+}
+
+TEST_F(FileDialogsTest, CancelledImageChangesNothing)
+{
+    form->Text5->setText("/kept.jpg");
+    choose(std::nullopt);
+    form->Command9->click();
+    EXPECT_EQ(form->Text5->text(), "/kept.jpg");
+    EXPECT_TRUE(form->Text2->text().isEmpty());
+}
+
+TEST_F(FileDialogsTest, OptionReplacesTheWholeTextAndKeepsTheFolder)
+{
+    const QString before = QDir::currentPath();
+    form->Text9->setText("-old");
+    choose("  " + docs + "/settings.ini ");
+    form->Command17->click();
+    EXPECT_EQ(fakes.dialogs.openRequests[0].filter, "画像ファイル(*.*)|*.*");
+    EXPECT_EQ(form->Text9->text(), docs + "/settings.ini");
+    EXPECT_EQ(QDir::currentPath(), before);
+}
+
+} // namespace
