@@ -5,7 +5,6 @@
 #include "platform/dialogs.h"
 #include "platform/memory.h"
 #include "platform/picture.h"
-#include "platform/page_opener.h"
 #include "platform/paint.h"
 #include "platform/process.h"
 #include "platform/services.h"
@@ -31,7 +30,6 @@ int main(int argc, char* argv[])
     SystemClock clock;
     QtProcessControl process;
     QtPictureLoader pictures;
-    DesktopPageOpener pages;
     MemoPaintProgram paint;
     DesktopShell shell;
     DesktopBrowser browser;
@@ -41,7 +39,6 @@ int main(int argc, char* argv[])
     services.clock = &clock;
     services.process = &process;
     services.pictures = &pictures;
-    services.pages = &pages;
     services.paint = &paint;
     services.shell = &shell;
     services.browser = &browser;

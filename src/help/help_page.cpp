@@ -10,23 +10,41 @@ QString helpPagePath(const Form1& form)
     return QDir(form.programFolder()).filePath(QStringLiteral("help/help.html"));
 }
 
+bool showInBrowserWindow(Browser& browser, std::unique_ptr<BrowserWindow>& ie,
+                         const std::function<void(BrowserWindow&)>& watchQuit,
+                         const QString& address)
+{
+    if (!ie) {
+        ie = browser.createWindow();
+        watchQuit(*ie);
+    }
+    if (!ie->Navigate(address)) {
+        // A window that cannot navigate is of no further use; holding on to it
+        // would only make every later click fail the same way.
+        ie.reset();
+        return false;
+    }
+    ie->setVisible(true);
+    return true;
+}
+
+void dropBrowserWindow(std::unique_ptr<BrowserWindow>& ie)
+{
+    if (ie)
+        ie.release()->deleteLater();
+}
+
 namespace Module1
 {
 
 bool ShowInBrowser(Form1& form, const QString& address)
 {
-    if (!form.ie) {
-        form.ie = form.services().browser->createWindow();
-        QObject::connect(form.ie.get(), &BrowserWindow::OnQuit, &form, &Form1::ie_OnQuit);
-    }
-    if (!form.ie->Navigate(address)) {
-        // A window that cannot navigate is of no further use; holding on to it
-        // would only make every later click fail the same way.
-        form.ie.reset();
-        return false;
-    }
-    form.ie->setVisible(true);
-    return true;
+    return showInBrowserWindow(
+        *form.services().browser, form.ie,
+        [&form](BrowserWindow& window) {
+            QObject::connect(&window, &BrowserWindow::OnQuit, &form, &Form1::ie_OnQuit);
+        },
+        address);
 }
 
 } // namespace Module1
@@ -40,7 +58,5 @@ void Form1::Command18_Click()
 
 void Form1::ie_OnQuit()
 {
-    // The window may still be inside its own signal, so it is freed later.
-    if (ie)
-        ie.release()->deleteLater();
+    dropBrowserWindow(ie);
 }

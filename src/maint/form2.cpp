@@ -11,7 +11,7 @@
 
 #include "maint/drive_conversion.h"
 #include "platform/dialogs.h"
-#include "platform/page_opener.h"
+#include "help/help_page.h"
 #include "store/catalogue_db.h"
 #include "store/schema.h"
 #include "ui/look.h"
@@ -220,8 +220,17 @@ void Form2::Command6_Click()
 
 void Form2::Image1_Click()
 {
-    if (PageOpener* pages = m_form.services().pages)
-        pages->openPage(kHomePage);
+    showInBrowserWindow(
+        *m_form.services().browser, ie,
+        [this](BrowserWindow& window) {
+            connect(&window, &BrowserWindow::OnQuit, this, &Form2::ie_OnQuit);
+        },
+        kHomePage);
+}
+
+void Form2::ie_OnQuit()
+{
+    dropBrowserWindow(ie);
 }
 
 void Form2::convertRow(QLineEdit* oldField, QLineEdit* newField, const QString& column)

@@ -1,7 +1,11 @@
 #pragma once
 
+#include <memory>
+
 #include <QString>
 #include <QWidget>
+
+#include "platform/browser.h"
 
 class Form1;
 class QLabel;
@@ -31,6 +35,7 @@ public:
     void Command5_Click();
     void Command6_Click();
     void Image1_Click();
+    void ie_OnQuit();
 
     QPlainTextEdit* Text1;
     QLabel* Label5;
@@ -59,6 +64,9 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+
+    // The banner's own browser window, apart from the main window's.
+    std::unique_ptr<BrowserWindow> ie;
 
 private:
     void convertRow(QLineEdit* oldField, QLineEdit* newField, const QString& column);

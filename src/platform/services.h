@@ -5,7 +5,6 @@ class Clock;
 class Dialogs;
 class MemoryStatus;
 class PictureLoader;
-class PageOpener;
 class PaintProgram;
 class ProcessControl;
 class Shell;
@@ -18,7 +17,6 @@ struct Services {
     Clock* clock = nullptr;
     ProcessControl* process = nullptr;
     PictureLoader* pictures = nullptr;
-    PageOpener* pages = nullptr;
     PaintProgram* paint = nullptr;
     Shell* shell = nullptr;
     Browser* browser = nullptr;

@@ -73,7 +73,6 @@ Services FakeServices::services()
     s.clock = &clock;
     s.process = &process;
     s.pictures = &pictures;
-    s.pages = &pages;
     s.paint = &paint;
     s.shell = &shell;
     s.browser = &browser;

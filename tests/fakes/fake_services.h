@@ -18,7 +18,6 @@
 #include "platform/dialogs.h"
 #include "platform/memory.h"
 #include "platform/picture.h"
-#include "platform/page_opener.h"
 #include "platform/paint.h"
 #include "platform/process.h"
 #include "platform/services.h"
@@ -76,13 +75,6 @@ public:
 
     QStringList read;
     QtPictureLoader real;
-};
-
-// Records the addresses it is asked to show instead of starting a browser.
-class FakePageOpener final : public PageOpener {
-public:
-    void openPage(const QString& address) override { opened << address; }
-    QStringList opened;
 };
 
 // Stands in for the memo editor: keeps what it was opened with, and lets a
@@ -166,7 +158,6 @@ struct FakeServices {
     FakeClock clock;
     FakeProcess process;
     RecordingPictureLoader pictures;
-    FakePageOpener pages;
     FakePaint paint;
     FakeShell shell;
     FakeBrowser browser;

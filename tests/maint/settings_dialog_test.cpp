@@ -118,10 +118,21 @@ TEST_F(SettingsDialogTest, BannerOpensTheHomePage)
     Form2* dialog = openDialogs().value(0);
     ASSERT_TRUE(dialog);
     EXPECT_TRUE(hasCustomPointer(dialog->Image1));
-    EXPECT_TRUE(fakes.pages.opened.isEmpty());
+    EXPECT_TRUE(fakes.browser.windows.empty());
     QTest::mouseClick(dialog->Image1, Qt::LeftButton);
     QTest::mouseClick(dialog->Image1, Qt::LeftButton);
-    EXPECT_EQ(fakes.pages.opened, (QStringList{Form2::kHomePage, Form2::kHomePage}));
+    // One window of its own, reused, and apart from the help page's window.
+    ASSERT_EQ(fakes.browser.windows.size(), 1u);
+    EXPECT_EQ(fakes.browser.windows[0]->addresses,
+              (QStringList{Form2::kHomePage, Form2::kHomePage}));
+    EXPECT_TRUE(fakes.browser.windows[0]->isVisible());
+    form->Command18->click();
+    EXPECT_EQ(fakes.browser.windows.size(), 2u);
+
+    // Once its user closes it, the next click opens a new one.
+    fakes.browser.windows[0]->quit();
+    QTest::mouseClick(dialog->Image1, Qt::LeftButton);
+    EXPECT_EQ(fakes.browser.windows.size(), 3u);
     EXPECT_TRUE(Form2::kHomePage.startsWith("https://"));
 }
 
