@@ -9,27 +9,12 @@
 #include "launch/path_helpers.h"
 #include "launch/thumbnail.h"
 #include "platform/dialogs.h"
+#include "store/field_text.h"
 #include "ui/main/form1.h"
 
 namespace {
 
 const QString kDialogTitle = QStringLiteral("ファイルオープン");
-
-bool isBlank(const QString& text)
-{
-    return text.isEmpty() || text == QLatin1String(" ");
-}
-
-QString trimSpaces(const QString& text)
-{
-    qsizetype start = 0;
-    qsizetype end = text.size();
-    while (start < end && text.at(start) == QLatin1Char(' '))
-        ++start;
-    while (end > start && text.at(end - 1) == QLatin1Char(' '))
-        --end;
-    return text.mid(start, end - start);
-}
 
 } // namespace
 
@@ -55,9 +40,9 @@ void Form1::Command8_Click()
     QString path;
     if (Module1::ShowFileDialog(*this, kDialogTitle, QStringLiteral("ファイル(*.*)|*.*"), path)) {
         setLinkTargetText(path);
-        if (isBlank(Text2->text()))
+        if (isBlankField(Text2->text()))
             Text2->setText(Module1::ExtractFileName(Combo3->currentText()));
-        if (isBlank(Text6->text()))
+        if (isBlankField(Text6->text()))
             Text6->setText(Module1::ExtractFolderPath(Combo3->currentText()));
         Module1::ShowLinkIcon(*this);
     }
@@ -74,7 +59,7 @@ void Form1::Command9_Click()
             QStringLiteral("画像ファイル(*.bmp,*.jpg,*.wmf,*.png)|*.bmp;*.jpg;*.wmf;*.png"), path))
         return;
     Text5->setText(path);
-    if (isBlank(Text2->text()))
+    if (isBlankField(Text2->text()))
         Text2->setText(Module1::ExtractFolderName(Text5->text()));
     Module1::ShowThumbnail(*this, Text5->text());
     Module1::BuildImageList(*this);

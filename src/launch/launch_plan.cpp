@@ -1,5 +1,7 @@
 #include "launch/launch_plan.h"
 
+#include "store/field_text.h"
+
 QString launchExtension(const QString& target)
 {
     return target.right(3).toLower();
@@ -7,7 +9,7 @@ QString launchExtension(const QString& target)
 
 bool isBlankPathField(const QString& text)
 {
-    return text.isEmpty() || text == QStringLiteral(" ") || text == QStringLiteral("　");
+    return isBlankField(text) || text == QStringLiteral("　");
 }
 
 bool isWebAddress(const QString& target)

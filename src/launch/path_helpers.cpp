@@ -1,22 +1,12 @@
 #include "launch/path_helpers.h"
 
+#include "store/field_text.h"
+
 namespace {
 
 bool isSeparator(QChar c)
 {
     return c == QLatin1Char('\\') || c == QLatin1Char('/');
-}
-
-// Only spaces are stripped: a tab or other blank may be part of a name.
-QString stripSpaces(const QString& path)
-{
-    qsizetype begin = 0;
-    qsizetype end = path.size();
-    while (begin < end && path.at(begin) == QLatin1Char(' '))
-        ++begin;
-    while (end > begin && path.at(end - 1) == QLatin1Char(' '))
-        --end;
-    return path.mid(begin, end - begin);
 }
 
 // 0-based index of the last separator, or -1.
@@ -47,7 +37,7 @@ namespace Module1 {
 
 QString ExtractFolderPath(const QString& path)
 {
-    QString s = stripSpaces(path);
+    QString s = trimSpaces(path);
     if (!s.contains(QLatin1Char('.')))
         s += separatorFor(s);
     const qsizetype last = lastSeparator(s);
@@ -61,7 +51,7 @@ QString ExtractFolderPath(const QString& path)
 
 QString ExtractFileName(const QString& path)
 {
-    const QString s = stripSpaces(path);
+    const QString s = trimSpaces(path);
     if (!s.isEmpty() && isSeparator(s.back()))
         return QString();
     const qsizetype last = lastSeparator(s);
@@ -75,7 +65,7 @@ QString ExtractFileName(const QString& path)
 
 QString ExtractFolderName(const QString& path)
 {
-    const QString s = stripSpaces(path);
+    const QString s = trimSpaces(path);
     const qsizetype last = lastSeparator(s);
     if (last <= 0)
         return QString();

@@ -11,6 +11,7 @@
 
 #include "launch/link_icon.h"
 #include "platform/picture.h"
+#include "store/field_text.h"
 #include "ui/look.h"
 #include "ui/main/form1.h"
 #include "ui/main/tab_area.h"
@@ -57,8 +58,7 @@ void ShowThumbnail(Form1& form, const QString& path)
 {
     form.WebBrowser1->hide();
     form.Picture2->hide();
-    if (form.Check1->checkState() == Qt::Unchecked || path.isEmpty() ||
-        path == QLatin1String(" ")) {
+    if (form.Check1->checkState() == Qt::Unchecked || isBlankField(path)) {
         emptyPictures(form);
         return;
     }

@@ -62,14 +62,6 @@ bool createCatalogueIfMissing(const QString& path)
     return true;
 }
 
-QString leftTrimSpaces(const QString& value)
-{
-    qsizetype start = 0;
-    while (start < value.size() && value.at(start) == QLatin1Char(' '))
-        ++start;
-    return value.mid(start);
-}
-
 void checkListSize(qsizetype rows)
 {
     if (rows > kMaxListRows)

@@ -24,9 +24,5 @@ QString catalogueFilePath(const QString& programFolder);
 // it holds, is left untouched. Returns false only when creation failed.
 bool createCatalogueIfMissing(const QString& path);
 
-// Stored values are read with their leading spaces removed (spaces only), so
-// the " " that marks an empty field reads back as empty.
-QString leftTrimSpaces(const QString& value);
-
 // Throws DbError when a list has outgrown the 16-bit row counter.
 void checkListSize(qsizetype rows);

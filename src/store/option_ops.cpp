@@ -4,6 +4,7 @@
 #include <QLineEdit>
 
 #include "store/catalogue_db.h"
+#include "store/field_text.h"
 #include "store/option_queries.h"
 #include "ui/main/form1.h"
 #include "ui/twips.h"

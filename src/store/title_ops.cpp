@@ -7,6 +7,7 @@
 #include <QPlainTextEdit>
 
 #include "store/catalogue_db.h"
+#include "store/field_text.h"
 #include "store/link_targets.h"
 #include "store/title_queries.h"
 #include "ui/combo_box.h"

@@ -51,20 +51,29 @@ std::optional<TitleRecord> readTitle(SqliteDatabase& db, const QString& name)
                        query.text(4), query.text(5), query.text(6)};
 }
 
-void insertTitle(SqliteDatabase& db, const TitleRecord& title)
+namespace {
+
+// Binds the columns in the order both writes list them, from parameter 1.
+SqliteStatement& bindColumns(SqliteStatement& statement, const TitleRecord& title)
 {
-    db.prepare(QStringLiteral("INSERT INTO %1 (%2, %3, %4, %5, %6, %7, %8) "
-                              "VALUES (?, ?, ?, ?, ?, ?, ?)")
-                   .arg(kTitleTable, kTitleName, kDescription, kThumbnailPath, kLinkTargets,
-                        kCategoryName, kWorkingFolder, kLaunchOptions))
-        .bind(1, title.name)
+    return statement.bind(1, title.name)
         .bind(2, title.description)
         .bind(3, title.thumbnailPath)
         .bind(4, title.linkTargets)
         .bind(5, title.category)
         .bind(6, title.workingFolder)
-        .bind(7, title.launchOptions)
-        .step();
+        .bind(7, title.launchOptions);
+}
+
+} // namespace
+
+void insertTitle(SqliteDatabase& db, const TitleRecord& title)
+{
+    auto insert = db.prepare(QStringLiteral("INSERT INTO %1 (%2, %3, %4, %5, %6, %7, %8) "
+                                            "VALUES (?, ?, ?, ?, ?, ?, ?)")
+                                 .arg(kTitleTable, kTitleName, kDescription, kThumbnailPath,
+                                      kLinkTargets, kCategoryName, kWorkingFolder, kLaunchOptions));
+    bindColumns(insert, title).step();
 }
 
 bool titleExists(SqliteDatabase& db, const QString& name)
@@ -79,19 +88,11 @@ bool updateTitle(SqliteDatabase& db, const TitleRecord& title)
 {
     // The name is written back as well: a title found regardless of case takes
     // the spelling the editor shows, as every other field does.
-    db.prepare(QStringLiteral("UPDATE %1 SET %2 = ?, %3 = ?, %4 = ?, %5 = ?, %6 = ?, %7 = ?, "
-                              "%8 = ? WHERE %2 = ?")
-                   .arg(kTitleTable, kTitleName, kDescription, kThumbnailPath, kLinkTargets,
-                        kCategoryName, kWorkingFolder, kLaunchOptions))
-        .bind(1, title.name)
-        .bind(2, title.description)
-        .bind(3, title.thumbnailPath)
-        .bind(4, title.linkTargets)
-        .bind(5, title.category)
-        .bind(6, title.workingFolder)
-        .bind(7, title.launchOptions)
-        .bind(8, title.name)
-        .step();
+    auto update = db.prepare(QStringLiteral("UPDATE %1 SET %2 = ?, %3 = ?, %4 = ?, %5 = ?, %6 = ?, "
+                                            "%7 = ?, %8 = ? WHERE %2 = ?")
+                                 .arg(kTitleTable, kTitleName, kDescription, kThumbnailPath,
+                                      kLinkTargets, kCategoryName, kWorkingFolder, kLaunchOptions));
+    bindColumns(update, title).bind(8, title.name).step();
     return db.changes() > 0;
 }
 

@@ -144,17 +144,7 @@ TEST_F(CategoryTest, DeleteTitlesIsAllOrNothing)
 
 TEST_F(CategoryTest, TooManyCategoriesTakeTheFailurePath)
 {
-    {
-        SqliteDatabase db(dbPath());
-        db.transaction([&] {
-            auto insert = db.prepare("INSERT INTO カテゴリ VALUES (?)");
-            for (int i = 0; i <= kMaxListRows; ++i) {
-                insert.bind(1, QString::number(i));
-                insert.step();
-                insert.reset();
-            }
-        });
-    }
+    insertNumbered("INSERT INTO カテゴリ VALUES (?)", kMaxListRows + 1);
     form->Combo1->setEditText("before");
     Module1::LoadCategoryList(*form);
     EXPECT_EQ(status(), "「カテゴリ全検索」でエラーが発生しています。");

@@ -243,17 +243,7 @@ TEST_F(TitleTest, DeleteByNameInTheEditor)
 
 TEST_F(TitleTest, ListsLongerThanTheRowCounterTakeTheFailurePath)
 {
-    {
-        SqliteDatabase db(dbPath());
-        db.transaction([&] {
-            auto insert = db.prepare("INSERT INTO タイトル (タイトル名, カテゴリ名) VALUES (?, 'big')");
-            for (int i = 0; i <= kMaxListRows; ++i) {
-                insert.bind(1, QString::number(i));
-                insert.step();
-                insert.reset();
-            }
-        });
-    }
+    insertNumbered("INSERT INTO タイトル (タイトル名, カテゴリ名) VALUES (?, 'big')", kMaxListRows + 1);
     form->Combo1->setEditText("big");
     Module1::LoadTitleList(*form);
     EXPECT_EQ(status(), "「タイトル検索」でエラーが発生しています。");

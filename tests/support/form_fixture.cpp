@@ -32,6 +32,19 @@ void FormFixture::sql(const QString& statement, const QStringList& values)
     }
 }
 
+void FormFixture::insertNumbered(const QString& statement, int count)
+{
+    SqliteDatabase db(dbPath());
+    db.transaction([&] {
+        auto insert = db.prepare(statement);
+        for (int i = 0; i < count; ++i) {
+            insert.bind(1, QString::number(i));
+            insert.step();
+            insert.reset();
+        }
+    });
+}
+
 QStringList FormFixture::rows(const QString& query, const QStringList& values)
 {
     SqliteDatabase db(dbPath());

@@ -22,6 +22,9 @@ protected:
     QString dbPath() const;
     // Runs SQL on the catalogue file directly, outside the program's code paths.
     void sql(const QString& statement, const QStringList& values = {});
+    // Runs an INSERT with one parameter count times in one transaction, binding
+    // the row number as text.
+    void insertNumbered(const QString& statement, int count);
     // The rows of a query, each row's columns joined by "|".
     QStringList rows(const QString& query, const QStringList& values = {});
 

@@ -9,6 +9,7 @@
 #include "launch/link_icon.h"
 #include "launch/thumbnail.h"
 #include "platform/dialogs.h"
+#include "store/field_text.h"
 #include "store/title_ops.h"
 #include "ui/look.h"
 #include "ui/main/clearing.h"
@@ -30,7 +31,7 @@ void Form1::List1_Click()
     Text8->setText(QStringLiteral("タイトルが選択されました。"));
 
     const QString path = Text5->text();
-    const bool noThumbnail = path.isEmpty() || path == QLatin1String(" ");
+    const bool noThumbnail = isBlankField(path);
     Module1::ShowThumbnail(*this, noThumbnail ? QString() : path);
     Module1::ShowLinkIcon(*this);
     Module1::BuildImageList(*this);
