@@ -10,6 +10,7 @@
 #include "launch/launch_plan.h"
 #include "platform/dialogs.h"
 #include "platform/shell.h"
+#include "store/field_text.h"
 #include "ui/main/form1.h"
 
 namespace
@@ -51,7 +52,7 @@ void openThumbnail(Form1& form)
 {
     const QString image = form.Text5->text();
     // One space is how a title without a thumbnail is stored: nothing to open.
-    if (image.isEmpty() || image == QStringLiteral(" "))
+    if (isBlankField(image))
         return;
     const QString working = form.Text6->text();
     const QString folder = isBlankPathField(working) ? QDir::homePath() : working;
