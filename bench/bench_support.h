@@ -5,11 +5,15 @@
 #include <QString>
 #include <QWidget>
 
+#include "platform/browser.h"
 #include "platform/clock.h"
 #include "platform/dialogs.h"
 #include "platform/memory.h"
+#include "platform/paint.h"
+#include "platform/picture.h"
 #include "platform/process.h"
 #include "platform/services.h"
+#include "platform/shell.h"
 
 // Services for a window under measurement: no question is ever asked and
 // nothing ends the process.
@@ -25,13 +29,30 @@ public:
     void endProgram() override {}
 };
 
+// The program's own services, but for the questions and the end of the program.
 struct BenchServices {
     SilentDialogs dialogs;
     ProcMemoryStatus memory;
     SystemClock clock;
     StayingProcess process;
+    QtPictureLoader pictures;
+    MemoPaintProgram paint;
+    DesktopShell shell;
+    DesktopBrowser browser;
 
-    Services services() { return Services{&dialogs, &memory, &clock, &process}; }
+    Services services()
+    {
+        Services s;
+        s.dialogs = &dialogs;
+        s.memory = &memory;
+        s.clock = &clock;
+        s.process = &process;
+        s.pictures = &pictures;
+        s.paint = &paint;
+        s.shell = &shell;
+        s.browser = &browser;
+        return s;
+    }
 };
 
 // Runs the registered benchmarks inside a QApplication on the offscreen
