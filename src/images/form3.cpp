@@ -159,6 +159,10 @@ void Form3::openFolder(const QString& folder)
 
 void Form3::Drive1_Change()
 {
+    // The list reports a pick of the volume already shown too; that is no
+    // change, and the opened folder stays.
+    if (Drive1->currentIndex() == m_drive)
+        return;
     const QString root = Drive1->currentData().toString();
     const QFileInfo info(root);
     if (!info.isDir() || !info.isReadable() || !QDir::setCurrent(root)) {

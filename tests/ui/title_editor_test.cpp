@@ -6,6 +6,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTest>
 
 #include "support/form_fixture.h"
 #include "ui/combo_box.h"
@@ -156,6 +157,29 @@ TEST_F(TitleEditorTest, AddPutsTheTextInOnceAndDelTakesItOut)
     form->Command20->click();
     EXPECT_EQ(comboItems(form->Combo3), QStringList{"/b"});
     EXPECT_EQ(form->Combo3->currentText(), "/none");
+}
+
+TEST_F(TitleEditorTest, TypingOrDelRedrawsTheLinkIconButPickingDoesNot)
+{
+    QPixmap red(32, 32);
+    red.fill(Qt::red);
+    fakes.shell.associations["/data/a.txt"] = "/apps/editor.desktop";
+    fakes.shell.icons["/apps/editor.desktop"] = QIcon(red);
+
+    QTest::keyClicks(form->Combo3->lineEdit(), "/data/a.txt");
+    EXPECT_FALSE(form->Picture1->pixmap().isNull());
+    EXPECT_FALSE(form->Picture1->toolTip().isEmpty());
+
+    form->Command19->click();
+    const auto queries = fakes.shell.associationQueries.size();
+    // Choosing an entry from the list is no change of the text by the user.
+    form->Combo3->setCurrentIndex(0);
+    EXPECT_EQ(fakes.shell.associationQueries.size(), queries);
+
+    form->Command20->click();
+    EXPECT_TRUE(form->Combo3->currentText().isEmpty());
+    EXPECT_TRUE(form->Picture1->pixmap().isNull());
+    EXPECT_TRUE(form->Picture1->toolTip().isEmpty());
 }
 
 TEST_F(TitleEditorTest, ClearEmptiesTheEditorButNotTheLists)

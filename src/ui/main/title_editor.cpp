@@ -128,8 +128,11 @@ void Form1::Command20_Click()
                 const QSignalBlocker quiet(Combo3);
                 Combo3->removeItem(i);
                 Combo3->setCurrentIndex(-1);
+                Combo3->setEditText(QString());
             }
-            setLinkTargetText(QString());
+            // The emptied text is a change of the link target: the icon goes.
+            if (!text.isEmpty())
+                Combo3_Change();
             return;
         }
     }
