@@ -124,6 +124,27 @@ TEST_F(TitleEditorTest, RoundTripThroughTheWindow)
                           "/home/u/books/neko2.txt\r\n|書籍|/home/u/books|--page 3"});
 }
 
+TEST_F(TitleEditorTest, ClickingTheSelectedTitleAgainReloadsIt)
+{
+    sql("INSERT INTO タイトル VALUES ('T', ' ', ' ', ' \r\n', '書籍', ' ', ' ')");
+    form->show();
+    form->Command1->click();
+    QListWidgetItem* item = form->List1->item(0);
+    const QPoint centre = form->List1->visualItemRect(item).center();
+    // One click selects once. The status line starts empty, so a single
+    // selection changes it once; a second run would empty and set it again.
+    QSignalSpy statusChanges(form->Text8, &QLineEdit::textChanged);
+    QTest::mouseClick(form->List1->viewport(), Qt::LeftButton, {}, centre);
+    EXPECT_EQ(form->Text2->text(), "T");
+    EXPECT_EQ(statusChanges.count(), 1);
+
+    form->Text2->setText("書きかけ");
+    form->Text8->clear();
+    QTest::mouseClick(form->List1->viewport(), Qt::LeftButton, {}, centre);
+    EXPECT_EQ(form->Text2->text(), "T");
+    EXPECT_EQ(form->Text8->text(), "タイトルが選択されました。");
+}
+
 TEST_F(TitleEditorTest, AnsweringNoChangesNothing)
 {
     sql("INSERT INTO タイトル VALUES ('T', ' ', ' ', ' \r\n', '書籍', ' ', ' ')");

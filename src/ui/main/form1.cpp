@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
@@ -353,10 +354,12 @@ void Form1::connectHandlers()
     connect(Command8, &QPushButton::clicked, this, &Form1::Command8_Click);
     connect(Command9, &QPushButton::clicked, this, &Form1::Command9_Click);
     connect(Command17, &QPushButton::clicked, this, &Form1::Command17_Click);
-    // A title is selected by the user's choice of an entry, by mouse or
-    // keyboard; the program emptying or refilling the list selects nothing.
+    // A click on an entry selects its title, the one already selected too, so
+    // a click reloads what was edited. Keys move the selection without a
+    // click; the program emptying or refilling the list selects nothing.
+    connect(List1, &QListWidget::itemClicked, this, &Form1::List1_Click);
     connect(List1, &QListWidget::itemSelectionChanged, this, [this] {
-        if (!List1->selectedItems().isEmpty())
+        if (QGuiApplication::mouseButtons() == Qt::NoButton && !List1->selectedItems().isEmpty())
             List1_Click();
     });
     connect(Combo3->lineEdit(), &QLineEdit::textEdited, this, &Form1::Combo3_Change);
