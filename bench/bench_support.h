@@ -5,15 +5,7 @@
 #include <QString>
 #include <QWidget>
 
-#include "platform/browser.h"
-#include "platform/clock.h"
-#include "platform/dialogs.h"
-#include "platform/memory.h"
-#include "platform/paint.h"
-#include "platform/picture.h"
-#include "platform/process.h"
-#include "platform/services.h"
-#include "platform/shell.h"
+#include "platform/desktop_services.h"
 
 // Services for a window under measurement: no question is ever asked and
 // nothing ends the process.
@@ -31,26 +23,15 @@ public:
 
 // The program's own services, but for the questions and the end of the program.
 struct BenchServices {
+    DesktopServices desktop;
     SilentDialogs dialogs;
-    ProcMemoryStatus memory;
-    SystemClock clock;
     StayingProcess process;
-    QtPictureLoader pictures;
-    MemoPaintProgram paint;
-    DesktopShell shell;
-    DesktopBrowser browser;
 
     Services services()
     {
-        Services s;
+        Services s = desktop.services();
         s.dialogs = &dialogs;
-        s.memory = &memory;
-        s.clock = &clock;
         s.process = &process;
-        s.pictures = &pictures;
-        s.paint = &paint;
-        s.shell = &shell;
-        s.browser = &browser;
         return s;
     }
 };

@@ -1,14 +1,6 @@
 #include <QApplication>
 
-#include "platform/browser.h"
-#include "platform/clock.h"
-#include "platform/dialogs.h"
-#include "platform/memory.h"
-#include "platform/picture.h"
-#include "platform/paint.h"
-#include "platform/process.h"
-#include "platform/services.h"
-#include "platform/shell.h"
+#include "platform/desktop_services.h"
 #include "store/catalogue_db.h"
 #include "ui/look.h"
 #include "ui/main/form1.h"
@@ -25,25 +17,8 @@ int main(int argc, char* argv[])
     const QString programFolder = QApplication::applicationDirPath();
     createCatalogueIfMissing(catalogueFilePath(programFolder));
 
-    QtDialogs dialogs;
-    ProcMemoryStatus memory;
-    SystemClock clock;
-    QtProcessControl process;
-    QtPictureLoader pictures;
-    MemoPaintProgram paint;
-    DesktopShell shell;
-    DesktopBrowser browser;
-    Services services;
-    services.dialogs = &dialogs;
-    services.memory = &memory;
-    services.clock = &clock;
-    services.process = &process;
-    services.pictures = &pictures;
-    services.paint = &paint;
-    services.shell = &shell;
-    services.browser = &browser;
-
-    Form1 form(services, programFolder);
+    DesktopServices platform;
+    Form1 form(platform.services(), programFolder);
     form.Form_Load();
     form.show();
     return QApplication::exec();
