@@ -21,5 +21,5 @@ struct DesktopServices {
     DesktopShell shell;
     DesktopBrowser browser;
 
-    Services services();
+    Services services() { return servicesOf(*this); }
 };

@@ -21,3 +21,19 @@ struct Services {
     Shell* shell = nullptr;
     Browser* browser = nullptr;
 };
+
+// Wires a set of service objects, real or fake, that holds one member of each
+// kind under the names above.
+template <typename Set> Services servicesOf(Set& set)
+{
+    Services s;
+    s.dialogs = &set.dialogs;
+    s.memory = &set.memory;
+    s.clock = &set.clock;
+    s.process = &set.process;
+    s.pictures = &set.pictures;
+    s.paint = &set.paint;
+    s.shell = &set.shell;
+    s.browser = &set.browser;
+    return s;
+}

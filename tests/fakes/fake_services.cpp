@@ -65,20 +65,6 @@ void FakePaint::draw(const QImage& drawn)
     changed(drawn);
 }
 
-Services FakeServices::services()
-{
-    Services s;
-    s.dialogs = &dialogs;
-    s.memory = &memory;
-    s.clock = &clock;
-    s.process = &process;
-    s.pictures = &pictures;
-    s.paint = &paint;
-    s.shell = &shell;
-    s.browser = &browser;
-    return s;
-}
-
 bool FakeShell::openDocument(const QString& target)
 {
     calls.push_back({Call::Open, target, {}, {}, QDir::currentPath()});

@@ -162,5 +162,5 @@ struct FakeServices {
     FakeShell shell;
     FakeBrowser browser;
 
-    Services services();
+    Services services() { return servicesOf(*this); }
 };
