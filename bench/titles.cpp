@@ -13,7 +13,7 @@
 #include "bench_support.h"
 #include "platform/database.h"
 #include "store/catalogue_db.h"
-#include "store/title_ops.h"
+#include "catalogue/title_ops.h"
 #include "ui/main/form1.h"
 
 namespace {

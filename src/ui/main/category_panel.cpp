@@ -4,8 +4,8 @@
 #include <QListWidget>
 
 #include "platform/dialogs.h"
-#include "store/category_ops.h"
-#include "store/title_ops.h"
+#include "catalogue/category_ops.h"
+#include "catalogue/title_ops.h"
 #include "ui/look.h"
 #include "ui/main/clearing.h"
 #include "ui/main/form1.h"

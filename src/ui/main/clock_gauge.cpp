@@ -6,7 +6,7 @@
 
 #include "platform/clock.h"
 #include "platform/memory.h"
-#include "store/option_ops.h"
+#include "catalogue/option_ops.h"
 #include "ui/main/form1.h"
 #include "ui/shape.h"
 #include "ui/twips.h"

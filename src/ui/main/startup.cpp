@@ -6,8 +6,8 @@
 
 #include "platform/dialogs.h"
 #include "platform/process.h"
-#include "store/category_ops.h"
-#include "store/option_ops.h"
+#include "catalogue/category_ops.h"
+#include "catalogue/option_ops.h"
 #include "ui/look.h"
 #include "ui/main/form1.h"
 #include "ui/twips.h"

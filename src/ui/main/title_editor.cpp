@@ -10,7 +10,7 @@
 #include "launch/thumbnail.h"
 #include "platform/dialogs.h"
 #include "store/field_text.h"
-#include "store/title_ops.h"
+#include "catalogue/title_ops.h"
 #include "ui/look.h"
 #include "ui/main/clearing.h"
 #include "ui/main/form1.h"

@@ -6,7 +6,7 @@
 
 #include "platform/database.h"
 #include "store/catalogue_db.h"
-#include "store/title_ops.h"
+#include "catalogue/title_ops.h"
 #include "support/form_fixture.h"
 #include "ui/combo_box.h"
 

@@ -2,7 +2,7 @@
 #include <QFile>
 #include <QLineEdit>
 
-#include "store/option_ops.h"
+#include "catalogue/option_ops.h"
 #include "support/form_fixture.h"
 #include "ui/twips.h"
 

@@ -1,4 +1,4 @@
-#include "store/option_ops.h"
+#include "catalogue/option_ops.h"
 
 #include <QCheckBox>
 #include <QLineEdit>

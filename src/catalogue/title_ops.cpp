@@ -1,4 +1,4 @@
-#include "store/title_ops.h"
+#include "catalogue/title_ops.h"
 
 #include <QComboBox>
 #include <QLabel>

@@ -1,4 +1,4 @@
-#include "store/category_ops.h"
+#include "catalogue/category_ops.h"
 
 #include <QComboBox>
 #include <QLineEdit>

@@ -5,7 +5,7 @@
 
 #include "platform/database.h"
 #include "store/catalogue_db.h"
-#include "store/category_ops.h"
+#include "catalogue/category_ops.h"
 #include "support/form_fixture.h"
 
 namespace {
