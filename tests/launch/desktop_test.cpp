@@ -144,6 +144,20 @@ TEST_F(DesktopTest, DocumentOpensWithTheAssociatedProgramFromTheWorkingFolder)
               QStringList({"1", canonical(notes), canonical(folder)}));
 }
 
+TEST_F(DesktopTest, TextWithTheExecuteBitAndAFirstLineOfAScriptOpensInTheViewer)
+{
+    // Run, it would leave its own record; opened, the viewer records it.
+    const QString notes = work.filePath("notes.txt");
+    ASSERT_TRUE(writeRecorderScript(notes, work.filePath("ran")));
+    edit(notes, "-v", "");
+    Module1::LaunchTarget(*form);
+    EXPECT_EQ(form->Text8->text(), "");
+    const QStringList opened = waitForLines(sandbox().viewerOutput);
+    ASSERT_EQ(opened.size(), 3);
+    EXPECT_EQ(opened[1], canonical(notes));
+    EXPECT_FALSE(QFile::exists(work.filePath("ran")));
+}
+
 TEST_F(DesktopTest, UnstartableTargetsAreReported)
 {
     const QString blob = work.filePath("data.qlmblob");
