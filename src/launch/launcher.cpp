@@ -59,8 +59,7 @@ void openThumbnail(Form1& form)
     // One space is how a title without a thumbnail is stored: nothing to open.
     if (isBlankField(image))
         return;
-    const QString working = form.Text6->text();
-    const QString folder = isBlankPathField(working) ? QDir::homePath() : working;
+    const QString folder = launchFolder(form.Text6->text(), QDir::homePath());
     if (!QDir::setCurrent(folder) || !form.services().shell->openDocument(image))
         form.Text8->setText(kThumbnailOpenFailedMessage);
 }
