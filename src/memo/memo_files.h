@@ -9,7 +9,8 @@
 // The memo files: one PNG picture per title in the memo folder beside the
 // program, and the shipped blank memo new memos start from. Nothing here
 // touches a widget.
-namespace memo {
+namespace memo
+{
 
 // The size of a new memo when even the shipped blank one cannot be read:
 // twice the memo area of the main window, so strokes stay crisp when shown.
@@ -25,8 +26,12 @@ QString defaultMemoPath(const QString& programFolder);
 // The picture stored in a memo file; a null image when the file is missing,
 // empty or not a picture.
 QImage readMemo(const QString& path);
-// Writes picture as the whole new content of path. The old file stays as it
-// was until the new one is complete, so a failed save never damages it.
+// Writes picture as the whole new content of path, all or nothing: the new
+// content is written and synced beside the old file and only then takes its
+// place, so a failed write (a full disk, a quota) keeps the old file byte for
+// byte. A path whose own name is a link (dangling or not) or anything but a
+// plain file is refused; the folder holding it may be a link. False on any
+// failure.
 bool writeMemo(const QString& path, const QImage& picture);
 
 // A white picture of the blank memo's size.
