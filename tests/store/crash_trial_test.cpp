@@ -19,6 +19,7 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QtGlobal>
 
@@ -318,6 +319,7 @@ TEST(CrashTrial, KilledWriterLeavesASoundFileWithExactlyTheFinishedOperations)
     long finished = 0;
     int nextAlreadyIn = 0;
     int convertingWhenKilled = 0;
+    int killedInsideAWrite = 0;
     for (int trial = 0; trial < trials; ++trial) {
         const quint64 seed = runSeed * 1000003u + quint64(trial);
         SCOPED_TRACE("QUILMO_CRASH_SEED=" + std::to_string(runSeed) + " trial " +
@@ -357,6 +359,10 @@ TEST(CrashTrial, KilledWriterLeavesASoundFileWithExactlyTheFinishedOperations)
         Model ifDone = model;
         apply(ifDone, unreported);
 
+        // A journal left behind means the kill came inside a write, which
+        // the next connection has to roll back.
+        if (QFileInfo::exists(path + QStringLiteral("-journal")))
+            ++killedInsideAWrite;
         QString integrity;
         const Model file = stored(path, integrity);
         ASSERT_EQ(integrity, "ok");
@@ -376,6 +382,7 @@ TEST(CrashTrial, KilledWriterLeavesASoundFileWithExactlyTheFinishedOperations)
     std::cout << "crash trials: " << trials << ", seed " << runSeed << ", operations finished "
               << finished << ", kills after the call returned but before its report "
               << nextAlreadyIn << ", kills while a conversion was due " << convertingWhenKilled
+              << ", kills that left a journal to roll back " << killedInsideAWrite
               << ", titles in the file at the end " << model.titles.size() << '\n';
 }
 
