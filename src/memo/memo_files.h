@@ -9,8 +9,7 @@
 // The memo files: one PNG picture per title in the memo folder beside the
 // program, and the shipped blank memo new memos start from. Nothing here
 // touches a widget.
-namespace memo
-{
+namespace memo {
 
 // The size of a new memo when even the shipped blank one cannot be read:
 // twice the memo area of the main window, so strokes stay crisp when shown.

@@ -31,8 +31,7 @@
 #include "store/schema.h"
 #include "store/title_queries.h"
 
-namespace
-{
+namespace {
 
 using Random = std::mt19937_64;
 
