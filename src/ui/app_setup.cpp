@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QLibraryInfo>
-#include <QLocale>
 #include <QTranslator>
 
 #include "ui/look.h"
@@ -36,8 +35,7 @@ bool setUpApplication(QApplication& app)
     // still stands in for a title where a message box has none.
 
     // The windows speak Japanese whatever the desktop's language, and so do
-    // the dialogs and buttons Qt provides (dates in the Open dialog included).
-    QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
+    // the dialogs and buttons Qt provides.
     const bool translated =
         installQtJapanese(app, QLibraryInfo::path(QLibraryInfo::TranslationsPath));
     if (!translated)

@@ -10,7 +10,7 @@ class QString;
 bool installQtJapanese(QApplication& app, const QString& translationsFolder);
 
 // Readies the application before its first window is built: the program's
-// name, Qt's Japanese texts from Qt's own translations folder, the Japanese
-// locale and the design font. Windows are titled exactly as they set their
-// titles, with nothing appended. Returns what installQtJapanese returned.
+// name, Qt's Japanese texts from Qt's own translations folder and the design
+// font. Windows are titled exactly as they set their titles, with nothing
+// appended. Returns what installQtJapanese returned.
 bool setUpApplication(QApplication& app);

@@ -2,7 +2,6 @@
 #include <QColorDialog>
 #include <QDir>
 #include <QFileDialog>
-#include <QLocale>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -40,15 +39,14 @@ QString caption(const QAbstractButton* button)
     return button->text().remove(QLatin1Char('&'));
 }
 
-// Every case leaves the application as it found it: no translator of ours,
-// the locale and the font it had.
+// Every case leaves the application as it found it: no translator of ours
+// and the font it had.
 class AppSetupTest : public FormFixture
 {
 protected:
     void SetUp() override
     {
         FormFixture::SetUp();
-        m_locale = QLocale();
         m_font = QApplication::font();
     }
     void TearDown() override
@@ -57,7 +55,6 @@ protected:
             QApplication::removeTranslator(translator);
             delete translator;
         }
-        QLocale::setDefault(m_locale);
         QApplication::setFont(m_font);
         FormFixture::TearDown();
     }
@@ -90,14 +87,12 @@ protected:
     }
 
 private:
-    QLocale m_locale;
     QFont m_font;
 };
 
 TEST_F(AppSetupTest, StandardButtonsAndQtDialogsSpeakJapanese)
 {
     ASSERT_TRUE(setUpApplication(*qApp));
-    EXPECT_EQ(QLocale().language(), QLocale::Japanese);
 
     QMessageBox box(QMessageBox::Question, QStringLiteral("確認!"),
                     QStringLiteral("終了しますか？"),
