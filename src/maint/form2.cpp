@@ -117,6 +117,11 @@ Form2::Form2(Form1& form)
     placeTwips(Label5, 1815, 3150, 2280, 225);
 
     Text4 = makeReadOnlyText(this, "Text4", explanationText());
+    // The six lines fill the box only when no scroll bar takes its share, so
+    // the bars come only when a larger font needs them.
+    Text4->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    Text4->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    Text4->document()->setDocumentMargin(2);
     placeTwips(Text4, 90, 3375, 6000, 1305);
 
     struct Row {
