@@ -24,9 +24,9 @@ std::optional<QString> memoFilePath(const QString& programFolder, const QString&
 {
     // The title is used as typed, spaces and all; only what would lead the
     // name out of the memo folder, or cannot be in a file name at all, is
-    // refused.
-    if (title.isEmpty() || title.contains(QLatin1Char('/')) || title.contains(QChar(u'\0')) ||
-        title == QLatin1String(".") || title == QLatin1String(".."))
+    // refused. "." and ".." are titles like any other: the ".ole" that
+    // follows makes them "..ole" and "...ole", plain names in the folder.
+    if (title.isEmpty() || title.contains(QLatin1Char('/')) || title.contains(QChar(u'\0')))
         return std::nullopt;
     return memoFolder(programFolder) + QLatin1Char('/') + title + QStringLiteral(".ole");
 }

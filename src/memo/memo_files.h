@@ -17,8 +17,7 @@ inline constexpr QSize kBlankSize{576, 334};
 
 QString memoFolder(const QString& programFolder);
 // The memo file of title, or nullopt when the title cannot be a file name
-// inside the memo folder (it holds a separator or a NUL, or names the folder
-// itself or its parent).
+// inside the memo folder (it is empty or holds a separator or a NUL).
 std::optional<QString> memoFilePath(const QString& programFolder, const QString& title);
 QString defaultMemoPath(const QString& programFolder);
 
