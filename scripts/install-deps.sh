@@ -6,7 +6,7 @@ set -euo pipefail
 QUILMO_PACKAGES=(
   g++ cmake ninja-build pkg-config
   qt6-base-dev qt6-image-formats-plugins libqt6svg6 libgl-dev
-  libsqlite3-dev libglib2.0-dev libwmf-dev shared-mime-info
+  libsqlite3-dev sqlite3 libglib2.0-dev libwmf-dev shared-mime-info
   libgtest-dev libbenchmark-dev
   fonts-ipafont-gothic adwaita-icon-theme
   # libwmf needs the standard PostScript fonts even to draw a metafile without text.
