@@ -13,15 +13,6 @@
 
 namespace {
 
-bool isAscii(QStringView text)
-{
-    for (const QChar c : text) {
-        if (c.unicode() >= 0x80)
-            return false;
-    }
-    return true;
-}
-
 bool isKatakanaWithHiragana(char32_t c)
 {
     // ァ..ヶ and the iteration marks ヽヾ have hiragana twins 0x60 below.
@@ -60,17 +51,109 @@ bool appendFullFold(char32_t c, std::u32string& out)
 // The rule's folded form as code points. NFKC first (it joins half-width
 // voiced marks and turns full-width letters half-width), then full case
 // folding, then katakana to hiragana.
+// What NFKC does to the characters Japanese names are mostly made of, looked
+// up once, so that such names fold without a general normalisation pass.
+struct QuickFoldTables {
+    std::array<char16_t, 0x3F> halfWidth{}; // U+FF61..U+FF9F as NFKC writes them
+    // Hiragana with ゛ or ゜ joined: [letter - U+3040][0 for ゛, 1 for ゜].
+    std::array<std::array<char16_t, 2>, 0x60> voiced{};
+    std::array<bool, 0x40> plainCjkSymbol{}; // U+3000..U+303F left alone by NFKC
+};
+
+const QuickFoldTables& quickFoldTables()
+{
+    static const QuickFoldTables tables = [] {
+        QuickFoldTables t;
+        for (char32_t c = 0xFF61; c <= 0xFF9F; ++c) {
+            const QString mapped =
+                QString::fromUcs4(&c, 1).normalized(QString::NormalizationForm_KC);
+            t.halfWidth[c - 0xFF61] = mapped.size() == 1 ? mapped.at(0).unicode() : 0;
+        }
+        for (char32_t c = 0x3040; c < 0x30A0; ++c) {
+            const QString decomposed = QChar::decomposition(c);
+            if (QChar::decompositionTag(c) != QChar::Canonical || decomposed.size() != 2)
+                continue;
+            const char16_t base = decomposed.at(0).unicode();
+            const char16_t mark = decomposed.at(1).unicode();
+            if (base >= 0x3040 && base < 0x30A0 && (mark == 0x3099 || mark == 0x309A))
+                t.voiced[base - 0x3040][mark - 0x3099] = char16_t(c);
+        }
+        for (char32_t c = 0x3001; c < 0x3040; ++c)
+            t.plainCjkSymbol[c - 0x3000] = QChar::decompositionTag(c) == QChar::NoDecomposition &&
+                                           QChar::combiningClass(c) == 0;
+        return t;
+    }();
+    return tables;
+}
+
+// The fold of names made only of ASCII, kana, common kanji, CJK punctuation
+// and the full-width and half-width forms, the same as the general path would
+// give. Returns false for any other character; out is then incomplete.
+bool quickFold(QStringView text, std::u32string& out)
+{
+    const QuickFoldTables& t = quickFoldTables();
+    const auto appendKana = [&](char16_t c) {
+        if (c == 0x3099 || c == 0x309A) {
+            // A voicing mark joins the kana before it where a joined letter
+            // exists, as NFKC's composition does.
+            // ワ゛ to ヰ゛ join only in katakana (ヷ..ヺ): the general path
+            // knows which kana it was.
+            if (!out.empty() && out.back() >= U'わ' && out.back() <= U'を')
+                return false;
+            if (!out.empty() && out.back() >= 0x3040 && out.back() < 0x30A0) {
+                if (const char16_t joined = t.voiced[out.back() - 0x3040][c - 0x3099]) {
+                    out.back() = joined;
+                    return true;
+                }
+            }
+            out += c;
+            return true;
+        }
+        if (c == 0x309B || c == 0x309C || c == 0x309F || c == 0x30FF)
+            return false; // NFKC rewrites these
+        out += isKatakanaWithHiragana(c) ? char32_t(c - 0x60) : char32_t(c);
+        return true;
+    };
+    for (const QChar qc : text) {
+        char16_t c = qc.unicode();
+        if (c < 0x80) {
+            out += (c >= u'A' && c <= u'Z') ? char32_t(c + 0x20) : char32_t(c);
+        } else if (c >= 0x4E00 && c <= 0x9FFF) {
+            out += c;
+        } else if (c >= 0x3040 && c < 0x3100) {
+            if (!appendKana(c))
+                return false;
+        } else if (c >= 0xFF01 && c <= 0xFF5E) {
+            c = char16_t(c - 0xFEE0);
+            out += (c >= u'A' && c <= u'Z') ? char32_t(c + 0x20) : char32_t(c);
+        } else if (c >= 0xFF61 && c <= 0xFF9F) {
+            const char16_t mapped = t.halfWidth[c - 0xFF61];
+            if (mapped >= 0x3040 && mapped < 0x3100) {
+                if (!appendKana(mapped))
+                    return false;
+            } else if (mapped) {
+                out += mapped; // half-width punctuation
+            } else {
+                return false;
+            }
+        } else if (c == 0x3000) {
+            out += U' ';
+        } else if (c > 0x3000 && c < 0x3040 && t.plainCjkSymbol[c - 0x3000]) {
+            out += c;
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
 std::u32string foldToUcs4(QStringView text)
 {
     std::u32string out;
     out.reserve(size_t(text.size()));
-    if (isAscii(text)) {
-        for (const QChar c : text) {
-            const char16_t u = c.unicode();
-            out += (u >= u'A' && u <= u'Z') ? char32_t(u + 0x20) : char32_t(u);
-        }
+    if (quickFold(text, out))
         return out;
-    }
+    out.clear();
     const QString nfkc = text.toString().normalized(QString::NormalizationForm_KC);
     bool expanded = false;
     for (const char32_t c : nfkc.toStdU32String()) {
@@ -215,6 +298,10 @@ Group groupOf(char32_t c)
 {
     if (isKana(c))
         return kKana;
+    if (c >= kHanFirst && c <= kHanLast)
+        return kKanji;
+    if (c < 0x80)
+        return QChar::isLetter(c) ? kLatin : kSymbol;
     switch (QChar::script(c)) {
     case QChar::Script_Latin:
         return kLatin;
@@ -226,12 +313,11 @@ Group groupOf(char32_t c)
     return QChar::isLetter(c) ? kOther : kSymbol;
 }
 
-void appendWeight(QByteArray& key, Group group, uint32_t weight)
+void appendWeight(std::string& key, Group group, uint32_t weight)
 {
-    key.append(char(group));
-    key.append(char(weight >> 16 & 0xFF));
-    key.append(char(weight >> 8 & 0xFF));
-    key.append(char(weight & 0xFF));
+    const char bytes[4] = {char(group), char(weight >> 16 & 0xFF), char(weight >> 8 & 0xFF),
+                           char(weight & 0xFF)};
+    key.append(bytes, 4);
 }
 
 // The base letter of an accented Latin letter and its first mark.
@@ -290,9 +376,10 @@ QByteArray japaneseSortKey(QStringView text)
     const std::u32string folded = foldToUcs4(text);
     const auto& kana = kanaTable();
 
-    QByteArray key;
-    key.reserve(qsizetype(folded.size()) * 6 + text.size() * 5 + 8);
-    QByteArray secondary;
+    std::string key;
+    key.reserve(folded.size() * 5 + size_t(text.size()) * 6 + 8);
+    std::string secondary;
+    secondary.reserve(folded.size());
     char32_t previousKana = 0;
     for (size_t i = 0; i < folded.size(); ++i) {
         const char32_t c = folded[i];
@@ -306,13 +393,10 @@ QByteArray japaneseSortKey(QStringView text)
             while (first + 1 < end && folded[first] == U'0')
                 ++first;
             const size_t digits = end - first;
-            key.append(char(kNumber));
-            key.append(char(digits >> 16 & 0xFF));
-            key.append(char(digits >> 8 & 0xFF));
-            key.append(char(digits & 0xFF));
+            appendWeight(key, kNumber, uint32_t(digits));
             for (size_t d = first; d < end; ++d)
-                key.append(char(folded[d]));
-            secondary.append(char(1));
+                key += char(folded[d]);
+            secondary += char(1);
             i = end - 1;
             previousKana = 0;
             continue;
@@ -323,16 +407,18 @@ QByteArray japaneseSortKey(QStringView text)
                          rank != std::u16string_view::npos ? uint32_t(rank)
                          : c == U'$'                       ? kCurrency
                                                            : 0x80 + c);
-            secondary.append(char(1));
+            secondary += char(1);
             previousKana = 0;
             continue;
         }
-        const QChar::Category category = QChar::category(c);
+        // Kana and kanji are never marks; ask the tables only about the rest.
+        const bool common = c >= 0x3040 && c <= kHanLast && c != 0x3099 && c != 0x309A;
+        const QChar::Category category = common ? QChar::Letter_Other : QChar::category(c);
         if (category == QChar::Mark_NonSpacing || category == QChar::Mark_SpacingCombining ||
             category == QChar::Mark_Enclosing) {
             // A mark left on its own changes no letter's place: it only
             // breaks ties, as an accent does.
-            secondary.append(char(2 + (c & 0x3F)));
+            secondary += char(2 + (c & 0x3F));
             continue;
         }
         const Group group = groupOf(c);
@@ -345,17 +431,17 @@ QByteArray japaneseSortKey(QStringView text)
                     appendWeight(key, kKana, vowel);
                 else
                     appendWeight(key, kSymbol, kLoneLengthMark);
-                secondary.append(char(1));
+                secondary += char(1);
                 continue;
             }
             if (c >= 0x3040 && c < 0x30A0) {
                 const KanaInfo& info = kana[c - 0x3040];
                 appendWeight(key, kKana, info.base);
-                secondary.append(char(1 + info.voicing));
+                secondary += char(1 + info.voicing);
                 previousKana = c;
             } else {
                 appendWeight(key, kKana, c);
-                secondary.append(char(1));
+                secondary += char(1);
                 previousKana = 0;
             }
             continue;
@@ -363,58 +449,70 @@ QByteArray japaneseSortKey(QStringView text)
         case kLatin: {
             const auto [base, accent] = splitAccent(c);
             appendWeight(key, kLatin, base);
-            secondary.append(char(accent ? 2 + (accent & 0x3F) : 1));
+            secondary += char(accent ? 2 + (accent & 0x3F) : 1);
             break;
         }
         case kKanji:
             appendWeight(key, kKanji, kanjiWeight(c));
-            secondary.append(char(1));
+            secondary += char(1);
             break;
         case kSymbol:
             appendWeight(key, kSymbol,
                          QChar::category(c) == QChar::Symbol_Currency ? kCurrency : 0x100 + c);
-            secondary.append(char(1));
+            secondary += char(1);
             break;
         default:
             appendWeight(key, group, c);
-            secondary.append(char(1));
+            secondary += char(1);
             break;
         }
         previousKana = 0;
     }
-    key.append(char(0));
-    key.append(secondary);
-    key.append(char(0));
+    key += char(0);
+    key += secondary;
+    key += char(0);
 
     // Letter case before width, as the Japanese collation weighs them: small
     // kana and lower-case letters first.
-    const std::u32string original = text.toString().toStdU32String();
-    QByteArray widths;
-    widths.reserve(qsizetype(original.size()));
-    for (const char32_t c : original) {
+    std::string widths;
+    widths.reserve(size_t(text.size()));
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        char32_t c = text[i].unicode();
+        if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+            c = QChar::surrogateToUcs4(char16_t(c), text[++i].unicode());
         // A letter that folds to several (ß to ss) weighs as that many.
-        const qsizetype count =
-            c >= 0xDF && c < 0x3040
-                ? std::max<qsizetype>(qsizetype(foldToUcs4(QString::fromUcs4(&c, 1)).size()), 1)
-                : 1;
+        const size_t count = c >= 0xDF && c < 0x3040
+                                 ? std::max<size_t>(foldToUcs4(QString::fromUcs4(&c, 1)).size(), 1)
+                                 : 1;
         widths.append(count, char(widthClass(c)));
         // Half-width voicing marks join their letter: no case of their own.
-        if (!QChar::isLetter(c) || c == 0xFF9E || c == 0xFF9F)
+        if (c >= kHanFirst && c <= kHanLast) {
+            key += char(2);
             continue;
-        const bool smallKana = c >= 0x3040 && c < 0x30A0 ? kana[c - 0x3040].small != 0
-                               : c >= 0x30A0 && c <= 0x30FF && isKatakanaWithHiragana(c)
-                                   ? kana[c - 0x60 - 0x3040].small != 0
-                                   : (c >= 0xFF67 && c <= 0xFF6F);
-        const bool upper =
-            QChar::isUpper(c) || (QChar::script(c) != QChar::Script_Latin && !QChar::isLower(c) &&
-                                  !smallKana && c != 0x30FC && c != 0xFF70);
+        }
+        if (c < 0x80 ? !((c | 0x20) >= U'a' && (c | 0x20) <= U'z')
+                     : (c == 0xFF9E || c == 0xFF9F || !QChar::isLetter(c)))
+            continue;
+        bool upper;
+        if (c < 0x80) {
+            upper = c <= U'Z';
+        } else if (c >= 0x3040 && c < 0x3100) {
+            const char32_t hiragana = isKatakanaWithHiragana(c) ? c - 0x60 : c;
+            upper = c != 0x30FC && (hiragana >= 0x30A0 || kana[hiragana - 0x3040].small == 0);
+        } else if (c >= 0xFF61 && c <= 0xFF9F) {
+            upper = !(c >= 0xFF67 && c <= 0xFF70);
+        } else {
+            upper = QChar::isUpper(c) ||
+                    (QChar::script(c) != QChar::Script_Latin && !QChar::isLower(c));
+        }
         key.append(count, char(upper ? 2 : 1));
     }
-    key.append(char(0));
-    key.append(widths);
-    key.append(char(0));
-    key.append(text.toString().toUtf8());
-    return key;
+    key += char(0);
+    key += widths;
+    key += char(0);
+    const QByteArray exact = text.toUtf8();
+    key.append(exact.constData(), size_t(exact.size()));
+    return QByteArray(key.data(), qsizetype(key.size()));
 }
 
 namespace {
