@@ -342,7 +342,8 @@ TEST_F(StoreTest, QueriesNeedTheRuleAndTheTables)
     addTitle("a", "x");
     {
         SqliteDatabase plain(path());
-        EXPECT_THROW(catalogue::listTitles(plain, "x"), DbError);
+        EXPECT_THROW(catalogue::listTitles(plain, "Ｘ"), DbError);
+        EXPECT_THROW(catalogue::searchTitles(plain, "x", "a"), DbError);
         EXPECT_THROW(catalogue::readTitle(plain, "A"), DbError);
     }
     plainSql("DROP TABLE タイトル");
