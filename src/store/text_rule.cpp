@@ -147,12 +147,11 @@ bool quickFold(QStringView text, std::u32string& out)
     return true;
 }
 
-std::u32string foldToUcs4(QStringView text)
+void foldInto(QStringView text, std::u32string& out)
 {
-    std::u32string out;
-    out.reserve(size_t(text.size()));
+    out.clear();
     if (quickFold(text, out))
-        return out;
+        return;
     out.clear();
     const QString nfkc = text.toString().normalized(QString::NormalizationForm_KC);
     bool expanded = false;
@@ -176,6 +175,13 @@ std::u32string foldToUcs4(QStringView text)
             QString::fromStdU32String(out).normalized(QString::NormalizationForm_KC);
         out = again.toStdU32String();
     }
+}
+
+std::u32string foldToUcs4(QStringView text)
+{
+    std::u32string out;
+    out.reserve(size_t(text.size()));
+    foldInto(text, out);
     return out;
 }
 
@@ -373,13 +379,16 @@ std::u32string foldForComparisonUcs4(QStringView text)
 
 QByteArray japaneseSortKey(QStringView text)
 {
-    const std::u32string folded = foldToUcs4(text);
+    // Scratch space kept per thread: a list builds tens of thousands of keys.
+    thread_local std::u32string folded;
+    thread_local std::string key;
+    thread_local std::string secondary;
+    thread_local std::string widths;
+    foldInto(text, folded);
+    key.clear();
+    secondary.clear();
+    widths.clear();
     const auto& kana = kanaTable();
-
-    std::string key;
-    key.reserve(folded.size() * 5 + size_t(text.size()) * 6 + 8);
-    std::string secondary;
-    secondary.reserve(folded.size());
     char32_t previousKana = 0;
     for (size_t i = 0; i < folded.size(); ++i) {
         const char32_t c = folded[i];
@@ -474,8 +483,6 @@ QByteArray japaneseSortKey(QStringView text)
 
     // Letter case before width, as the Japanese collation weighs them: small
     // kana and lower-case letters first.
-    std::string widths;
-    widths.reserve(size_t(text.size()));
     for (qsizetype i = 0; i < text.size(); ++i) {
         char32_t c = text[i].unicode();
         if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text[i + 1].isLowSurrogate())
@@ -510,8 +517,27 @@ QByteArray japaneseSortKey(QStringView text)
     key += char(0);
     key += widths;
     key += char(0);
-    const QByteArray exact = text.toUtf8();
-    key.append(exact.constData(), size_t(exact.size()));
+    // The exact spelling last, as UTF-8, whose byte order is code point order.
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        char32_t c = text[i].unicode();
+        if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+            c = QChar::surrogateToUcs4(char16_t(c), text[++i].unicode());
+        if (c < 0x80) {
+            key += char(c);
+        } else if (c < 0x800) {
+            key += char(0xC0 | c >> 6);
+            key += char(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            key += char(0xE0 | c >> 12);
+            key += char(0x80 | (c >> 6 & 0x3F));
+            key += char(0x80 | (c & 0x3F));
+        } else {
+            key += char(0xF0 | c >> 18);
+            key += char(0x80 | (c >> 12 & 0x3F));
+            key += char(0x80 | (c >> 6 & 0x3F));
+            key += char(0x80 | (c & 0x3F));
+        }
+    }
     return QByteArray(key.data(), qsizetype(key.size()));
 }
 
