@@ -8,6 +8,11 @@ QUILMO_PACKAGES=(
   qt6-base-dev qt6-image-formats-plugins libqt6svg6 libgl-dev
   libsqlite3-dev libglib2.0-dev libwmf-dev shared-mime-info
   libgtest-dev libbenchmark-dev
+  # The tests validate the desktop entry and the metainfo; cpack -G DEB reads
+  # the linked libraries' packages with dpkg-shlibdeps.
+  desktop-file-utils appstream dpkg-dev
+  # Japanese buttons in the system's dialogs.
+  qt6-translations-l10n
   fonts-ipafont-gothic adwaita-icon-theme
   # libwmf needs the standard PostScript fonts even to draw a metafile without text.
   fonts-urw-base35
