@@ -24,8 +24,7 @@
 #include "ui/shape.h"
 #include "ui/twips.h"
 
-namespace
-{
+namespace {
 
 template <typename W> W* named(W* widget, const char* name)
 {
@@ -77,9 +76,8 @@ Form1::Form1(const Services& services, QString dataFolder, QString sharedFolder,
 
     QIcon icon;
     for (const char* size : {"16", "32"}) {
-        const QString file =
-            QDir(m_sharedFolder)
-                .filePath(QStringLiteral("icons/quilmo-%1.png").arg(QLatin1String(size)));
+        const QString file = QDir(m_sharedFolder).filePath(
+            QStringLiteral("icons/quilmo-%1.png").arg(QLatin1String(size)));
         if (QFile::exists(file))
             icon.addFile(file);
     }
@@ -226,14 +224,10 @@ void Form1::buildCommandRow()
         int width;
     };
     const Row rows[] = {
-        {&Command10, "Command10", "クリア", 30, 855},
-        {&Command3, "Command3", "登録", 885, 1000},
-        {&Command4, "Command4", "更新", 1890, 1000},
-        {&Command5, "Command5", "削除", 2895, 1000},
-        {&Command6, "Command6", "起動", 3900, 1000},
-        {&Command7, "Command7", "環境設定", 4905, 1000},
-        {&Command18, "Command18", "HELP", 5910, 960},
-        {&Command11, "Command11", "終了", 6870, 1050},
+        {&Command10, "Command10", "クリア", 30, 855},    {&Command3, "Command3", "登録", 885, 1000},
+        {&Command4, "Command4", "更新", 1890, 1000},     {&Command5, "Command5", "削除", 2895, 1000},
+        {&Command6, "Command6", "起動", 3900, 1000},     {&Command7, "Command7", "環境設定", 4905, 1000},
+        {&Command18, "Command18", "HELP", 5910, 960},    {&Command11, "Command11", "終了", 6870, 1050},
     };
     for (const Row& row : rows) {
         *row.button = makeButton(this, row.name, QString::fromUtf8(row.caption));
