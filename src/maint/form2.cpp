@@ -190,7 +190,7 @@ Form2::Form2(Form1& form)
     Image1->setObjectName(QStringLiteral("Image1"));
     Image1->setAlignment(Qt::AlignCenter);
     Image1->setToolTip(kHomePage);
-    const QPixmap banner(QDir(form.programFolder()).filePath(QStringLiteral("banner.png")));
+    const QPixmap banner(QDir(form.sharedFolder()).filePath(QStringLiteral("banner.png")));
     if (banner.isNull())
         Image1->setText(QStringLiteral("QUILMO ホームページ"));
     else
