@@ -31,7 +31,8 @@ TEST_F(DatabaseBytesTest, BytesGoInAndComeBackAsStoredEvenWhenNotUtf8)
     ASSERT_TRUE(query.step());
     EXPECT_EQ(query.integer(0), 7);
     EXPECT_EQ(query.columnBytes(1), odd);
-    EXPECT_EQ(query.text(2), "433A5CFF80E38100" "7A");
+    EXPECT_EQ(query.text(2), "433A5CFF80E38100"
+                             "7A");
     // Bound as text, not as a blob: LIKE, hex() and other tools see text.
     EXPECT_EQ(query.text(3), "text");
     // Through QString the same value would have changed.
