@@ -9,6 +9,7 @@
 #include "maint/drive_conversion.h"
 #include "maint/form2.h"
 #include "platform/database.h"
+#include "store/catalogue_db.h"
 #include "support/form_fixture.h"
 
 using conversion::convertLinkTargets;
@@ -682,7 +683,7 @@ protected:
     conversion::ColumnConversion convert(const QString& column, const QString& oldPrefix,
                                          const QString& newPrefix)
     {
-        SqliteDatabase db(dbPath());
+        CatalogueDb db(dbPath());
         return conversion::convertStoredColumn(db, column, oldPrefix, newPrefix);
     }
 };
@@ -784,7 +785,7 @@ TEST_F(StoredBytesTest, CountsExactlyTheTitlesChangedAndThoseLeft)
     const auto upper = convert("サムネイルパス", "/DATA/", "/DATA/");
     EXPECT_EQ(upper.changed, 2);
     // The legacy count is the titles changed.
-    SqliteDatabase db(dbPath());
+    CatalogueDb db(dbPath());
     EXPECT_EQ(conversion::convertColumn(db, "サムネイルパス", "/DATA/", "/data/"), 2);
 }
 
@@ -827,7 +828,7 @@ TEST_F(StoredBytesTest, FailureMidwayLeavesEveryByteAsStored)
     sql("CREATE TRIGGER refuse BEFORE UPDATE ON タイトル WHEN OLD.タイトル名 = 'z' "
         "BEGIN SELECT RAISE(ABORT, 'locked'); END");
     const QStringList before = everyByte();
-    SqliteDatabase db(dbPath());
+    CatalogueDb db(dbPath());
     EXPECT_THROW(conversion::convertStoredColumn(db, "サムネイルパス", "C:", "/mnt/c"), DbError);
     EXPECT_EQ(everyByte(), before);
     dialog->Text6->setText("C");
