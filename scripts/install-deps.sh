@@ -8,8 +8,9 @@ QUILMO_PACKAGES=(
   qt6-base-dev qt6-image-formats-plugins libqt6svg6 libgl-dev
   libsqlite3-dev libglib2.0-dev libwmf-dev shared-mime-info
   libgtest-dev libbenchmark-dev
-  # The fuzz targets are built with clang's libFuzzer.
-  clang
+  # The fuzz targets are built with clang; libFuzzer and the sanitizers'
+  # runtimes are only recommended by it.
+  clang libclang-rt-dev
   fonts-ipafont-gothic adwaita-icon-theme
   # libwmf needs the standard PostScript fonts even to draw a metafile without text.
   fonts-urw-base35
