@@ -380,7 +380,17 @@ QImage QtPictureLoader::load(const QString& path, const QSize& displaySize)
     reader.setDecideFormatFromContent(true);
     if (!reader.canRead() || !pictureDataComplete(data, reader.format()))
         return QImage();
-    if (displaySize.isValid() && !displaySize.isEmpty())
+    if (displaySize.isValid() && !displaySize.isEmpty()) {
         reader.setScaledSize(displaySize);
-    return reader.read();
+        return reader.read();
+    }
+    // The size the header states is the one the caller lays the picture out
+    // by; a file whose pixels come out at another size is broken (a GIF's
+    // frame can contradict its screen size, and the decoder then believes
+    // one and the header reading the other).
+    const QSize stated = reader.size();
+    QImage image = reader.read();
+    if (stated.isValid() && image.size() != stated)
+        return QImage();
+    return image;
 }

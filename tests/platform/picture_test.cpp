@@ -309,3 +309,20 @@ TEST_F(PictureLoaderTest, BitmapHeaderSizesAtTheirLimitsGiveNoPicture)
     EXPECT_TRUE(
         loader.load(written("huge.bmp", withSize(0x7FFFFFFF, 0x7FFFFFFF, 32)), QSize()).isNull());
 }
+
+// A GIF whose screen is 18759 x 4 but whose only frame claims 16 x 0: the
+// header reading says 16 x 4 and the decoder gives 18759 x 4. The thumbnail
+// lays a picture out by the first, so such a file is no picture.
+TEST_F(PictureLoaderTest, APictureWhosePixelsContradictItsHeaderIsRefused)
+{
+    static const unsigned char bytes[] = {
+        'G',  'I',  'F',  '8',  '9',  'a',  0x47, 0x49, 0x04, 0x00, 0xF1, 0x00, 0x00, 0xFF,
+        0x00, 0x00, 0xAA, 0x00, 0x55, 0x55, 0x00, 0x56, 0xFF, 0xFE, 0xFF, 0x21, 0xF9, 0x04,
+        0x00, 0x00, 0x3D, 0x00, 0x00, 0x2C, 0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x00, 0x00,
+        0x00, 0x00, 0x00, 0x00, 0x1F, 0xA9, 0xC2, 0x3D, 0x0F, 0x0B, 0x00, 0x3B};
+    const QString gif =
+        written("odd.gif", QByteArray(reinterpret_cast<const char*>(bytes), sizeof bytes));
+    ASSERT_TRUE(loader.pictureSize(gif).isValid());
+    const QImage own = loader.load(gif, QSize());
+    EXPECT_TRUE(own.isNull());
+}
