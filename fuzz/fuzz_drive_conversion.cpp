@@ -8,8 +8,7 @@
 #include "fuzz_input.h"
 #include "maint/drive_conversion.h"
 
-namespace
-{
+namespace {
 
 [[noreturn]] void fail(const char* what, const QString& value, const QString& result)
 {

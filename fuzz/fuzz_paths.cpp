@@ -11,8 +11,7 @@
 #include "launch/path_helpers.h"
 #include "store/field_text.h"
 
-namespace
-{
+namespace {
 
 [[noreturn]] void fail(const char* what, const QString& input, const QString& result)
 {

@@ -12,8 +12,7 @@
 
 #include "platform/picture.h"
 
-namespace
-{
+namespace {
 
 struct Kind {
     const char* name;

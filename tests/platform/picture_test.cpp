@@ -14,8 +14,7 @@
 #include "platform/picture.h"
 #include "support/test_pictures.h"
 
-namespace
-{
+namespace {
 
 class PictureLoaderTest : public ::testing::Test
 {
