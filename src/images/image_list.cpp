@@ -1,6 +1,7 @@
 #include "images/image_list.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include <QCoreApplication>
 #include <QLabel>
@@ -9,6 +10,7 @@
 #include <QObject>
 
 #include "images/image_files.h"
+#include "images/prefetch.h"
 #include "launch/path_helpers.h"
 #include "platform/dialogs.h"
 #include "ui/main/form1.h"
@@ -42,18 +44,20 @@ qsizetype lastSeparator(const QString& s)
     return std::max(s.lastIndexOf(QLatin1Char('\\')), s.lastIndexOf(QLatin1Char('/')));
 }
 
-void addSorted(QListWidget* list, const QString& name)
+// Adds names to the sorted list, which shown holds listed. All at once: added
+// one by one, each entry would have the view lay out the list anew.
+void addSorted(QListWidget* list, QStringList& listed, QStringList names)
 {
-    int low = 0;
-    int high = list->count();
-    while (low < high) {
-        const int middle = (low + high) / 2;
-        if (imageNameLess(name, list->item(middle)->text()))
-            high = middle;
-        else
-            low = middle + 1;
-    }
-    list->insertItem(low, name);
+    if (names.isEmpty())
+        return;
+    std::sort(names.begin(), names.end(), imageNameLess);
+    QStringList merged;
+    merged.reserve(listed.size() + names.size());
+    std::merge(listed.cbegin(), listed.cend(), names.cbegin(), names.cend(),
+               std::back_inserter(merged), imageNameLess);
+    listed = std::move(merged);
+    list->clear();
+    list->addItems(listed);
 }
 
 // The 1-based row of path in the list, or 0. The same name in another letter
@@ -83,6 +87,7 @@ bool buildOnce(Form1& form, const ImageListBuild& build, quint64 request)
     Module1::ImageNameTable names(Module1::kImageNameSlots);
     int last = -1;
     int count = 0;
+    QStringList entries;
     for (const char* kind : {"bmp", "wmf", "jpg", "png"}) {
         const QString extension = QString::fromLatin1(kind);
         const bool listed = Module1::WalkImageFolder(
@@ -98,12 +103,13 @@ bool buildOnce(Form1& form, const ImageListBuild& build, quint64 request)
         }
         // After an overflow last stands past the table; only filled slots count.
         const int end = std::min(last, Module1::kImageNameSlots - 1);
+        QStringList found;
         for (int i = 0; i <= end; ++i) {
-            if (endsWithExtension(names[i], extension)) {
-                ++count;
-                addSorted(form.List2, names[i]);
-            }
+            if (endsWithExtension(names[i], extension))
+                found << names[i];
         }
+        count += int(found.size());
+        addSorted(form.List2, entries, std::move(found));
         form.Text7->setText(QString::number(count));
     }
 
@@ -156,6 +162,7 @@ void BuildImageList(Form1& form)
         form.Text7->setText(countBefore);
     }
     build.running = false;
+    prefetchImageNeighbours(form);
 }
 
 } // namespace Module1
