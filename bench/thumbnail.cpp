@@ -269,16 +269,20 @@ public:
     void ReportRuns(const std::vector<Run>& runs) override
     {
         for (const Run& run : runs) {
-            if (run.run_type == Run::RT_Iteration && !run.error_occurred)
-                m_seconds[run.benchmark_name()] =
-                    run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
+            if (run.run_type == Run::RT_Iteration && !run.error_occurred) {
+                const double unit = benchmark::GetTimeUnitMultiplier(run.time_unit);
+                m_seconds[run.run_name.function_name] = run.GetAdjustedRealTime() / unit;
+                m_cpuSeconds[run.run_name.function_name] = run.GetAdjustedCPUTime() / unit;
+            }
         }
         ConsoleReporter::ReportRuns(runs);
     }
     void Finalize() override
     {
         ConsoleReporter::Finalize();
-        std::printf("\nagainst the floors:\n");
+        // On a machine shared with other work the wall clock counts their
+        // turns too; the window thread's own CPU time is given beside it.
+        std::printf("\nagainst the floors (real time; CPU time of the window's thread):\n");
         ratio("BM_ShowThumbnailFirst", "BM_FullDecodeThenScale", "<= 0.5");
         ratio("BM_ShowThumbnailFirst", "BM_DecoderScaledRead", "<= 1.3");
         absolute("BM_ShowThumbnailAgain", "< 1 ms");
@@ -292,16 +296,18 @@ private:
     {
         if (!m_seconds.count(ours) || !m_seconds.count(floor))
             return;
-        std::printf("  %-28s / %-28s = %6.2f  (goal %s)\n", ours.c_str(), floor.c_str(),
-                    m_seconds[ours] / m_seconds[floor], goal);
+        std::printf("  %-28s / %-28s = %6.2f; CPU %6.2f  (goal %s)\n", ours.c_str(), floor.c_str(),
+                    m_seconds[ours] / m_seconds[floor], m_cpuSeconds[ours] / m_cpuSeconds[floor],
+                    goal);
     }
     void absolute(const std::string& ours, const char* goal)
     {
         if (m_seconds.count(ours))
-            std::printf("  %-28s = %9.3f ms  (goal %s)\n", ours.c_str(), m_seconds[ours] * 1e3,
-                        goal);
+            std::printf("  %-28s = %9.3f ms; CPU %9.3f ms  (goal %s)\n", ours.c_str(),
+                        m_seconds[ours] * 1e3, m_cpuSeconds[ours] * 1e3, goal);
     }
     std::map<std::string, double> m_seconds;
+    std::map<std::string, double> m_cpuSeconds;
 };
 
 } // namespace

@@ -88,10 +88,12 @@ bool buildOnce(Form1& form, const ImageListBuild& build, quint64 request)
     int last = -1;
     int count = 0;
     QStringList entries;
+    // The folder is read once for all four kinds.
+    Module1::FolderListing listing;
     for (const char* kind : {"bmp", "wmf", "jpg", "png"}) {
         const QString extension = QString::fromLatin1(kind);
         const bool listed = Module1::WalkImageFolder(
-            form, folder + QStringLiteral("*.") + extension, names, last);
+            form, folder + QStringLiteral("*.") + extension, names, last, &listing);
         if (build.requests != request)
             return false;
         if (!listed)
@@ -123,7 +125,8 @@ bool buildOnce(Form1& form, const ImageListBuild& build, quint64 request)
 
 namespace Module1 {
 
-bool WalkImageFolder(Form1& form, const QString& pattern, ImageNameTable& names, int& last)
+bool WalkImageFolder(Form1& form, const QString& pattern, ImageNameTable& names, int& last,
+                     FolderListing* listing)
 {
     const qsizetype separator = lastSeparator(pattern);
     if (separator < 0)
@@ -134,7 +137,19 @@ bool WalkImageFolder(Form1& form, const QString& pattern, ImageNameTable& names,
     // while on a large folder.
     QCoreApplication::processEvents();
 
-    for (const QString& name : listMatchingFiles(path, pattern.mid(separator + 1))) {
+    const QString wildcard = pattern.mid(separator + 1);
+    QStringList matching;
+    if (listing) {
+        if (!listing->read || listing->folder != path) {
+            listing->folder = path;
+            listing->names = listFolderFiles(path);
+            listing->read = true;
+        }
+        matching = matchingNames(listing->names, wildcard);
+    } else {
+        matching = listMatchingFiles(path, wildcard);
+    }
+    for (const QString& name : matching) {
         ++last;
         if (last < 0 || last >= int(names.size())) {
             form.services().dialogs->inform(&form, QString::fromUtf8(kOverflow));

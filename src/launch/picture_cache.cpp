@@ -1,9 +1,5 @@
 #include "launch/picture_cache.h"
 
-#include <chrono>
-#include <filesystem>
-#include <system_error>
-
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -17,11 +13,6 @@ namespace
 // reading is not kept.
 constexpr qint64 kCoarsestTimeNs = 2'500'000'000LL;
 
-qint64 sinceEpochNs(std::filesystem::file_time_type time)
-{
-    return std::chrono::duration_cast<std::chrono::nanoseconds>(time.time_since_epoch()).count();
-}
-
 // Launching a program changes the current folder, after which a relative
 // path names another file; pictures are kept under the file they came from.
 QString keyOf(const QString& path)
@@ -29,30 +20,13 @@ QString keyOf(const QString& path)
     return QDir::isAbsolutePath(path) ? path : QDir::current().absoluteFilePath(path);
 }
 
+// A thumbnail is kept twice once shown: as decoded and as its view's pixmap.
+qint64 costOf(PictureUse use, const QImage& image)
+{
+    return image.sizeInBytes() * (use == PictureUse::Thumbnail ? 2 : 1);
+}
+
 } // namespace
-
-FileStamp fileStamp(const QString& path)
-{
-    if (path.isEmpty())
-        return {};
-    const std::filesystem::path native(QFile::encodeName(path).toStdString());
-    std::error_code error;
-    const auto status = std::filesystem::status(native, error);
-    if (error || !std::filesystem::is_regular_file(status))
-        return {};
-    const auto size = std::filesystem::file_size(native, error);
-    if (error)
-        return {};
-    const auto modified = std::filesystem::last_write_time(native, error);
-    if (error)
-        return {};
-    return FileStamp{qint64(size), sinceEpochNs(modified)};
-}
-
-qint64 fileClockNow()
-{
-    return sinceEpochNs(std::filesystem::file_time_type::clock::now());
-}
 
 PictureCache::PictureCache(QObject* parent) : PictureCache(Limits{}, parent) {}
 
@@ -85,19 +59,19 @@ std::optional<PictureCache::Picture> PictureCache::find(const QString& path, con
 }
 
 void PictureCache::insert(const QString& file, PictureUse use, const FileStamp& stamp,
-                          qint64 readFrom, Picture picture)
+                          qint64 readFrom, QSize own, const QImage& image)
 {
     const QString path = keyOf(file);
     if (const auto old = m_index.constFind(path); old != m_index.constEnd())
         drop(old.value());
-    const qint64 size = picture.image.sizeInBytes();
-    if (!stamp.isValid() || picture.image.isNull() || size > limit(use) ||
+    const qint64 size = costOf(use, image);
+    if (!stamp.isValid() || image.isNull() || size > limit(use) ||
         stamp.modified >= readFrom - kCoarsestTimeNs)
         return;
 
     qint64& used = use == PictureUse::Page ? m_pageBytes : m_thumbnailBytes;
     used += size;
-    m_entries.push_front(Entry{path, use, stamp, std::move(picture)});
+    m_entries.push_front(Entry{path, use, stamp, Picture{own, image, QPixmap()}});
     m_index.insert(path, m_entries.begin());
     for (auto it = m_entries.end(); used > limit(use) && it != m_entries.begin();) {
         --it;
@@ -131,6 +105,18 @@ bool PictureCache::contains(const QString& path) const
     return m_index.contains(keyOf(path));
 }
 
+QPixmap PictureCache::pixmapOf(const QString& path)
+{
+    const auto found = m_index.constFind(keyOf(path));
+    if (found == m_index.constEnd())
+        return QPixmap();
+    Entry& entry = *found.value();
+    if (entry.use == PictureUse::Thumbnail && entry.picture.pixmap.isNull())
+        entry.picture.pixmap = QPixmap::fromImage(entry.picture.image);
+    return entry.use == PictureUse::Thumbnail ? entry.picture.pixmap
+                                              : QPixmap::fromImage(entry.picture.image);
+}
+
 qint64 PictureCache::bytes(PictureUse use) const
 {
     return use == PictureUse::Page ? m_pageBytes : m_thumbnailBytes;
@@ -139,7 +125,7 @@ qint64 PictureCache::bytes(PictureUse use) const
 void PictureCache::drop(Entries::iterator entry)
 {
     (entry->use == PictureUse::Page ? m_pageBytes : m_thumbnailBytes) -=
-        entry->picture.image.sizeInBytes();
+        costOf(entry->use, entry->picture.image);
     m_index.remove(entry->path);
     m_entries.erase(entry);
 }
@@ -176,7 +162,7 @@ void PictureCache::decodeAhead(const QString& path, const Planner& plan)
             // The window may have read the file itself meanwhile, perhaps a
             // newer version of it; that reading stands.
             if (!m_index.contains(path))
-                insert(path, how.use, stamp, readFrom, Picture{own, image});
+                insert(path, how.use, stamp, readFrom, own, image);
         },
         Qt::QueuedConnection);
 }

@@ -7,29 +7,14 @@
 #include <QHash>
 #include <QImage>
 #include <QObject>
+#include <QPixmap>
 #include <QSize>
 #include <QString>
 #include <QStringList>
 #include <QThreadPool>
 
+#include "platform/file_stamp.h"
 #include "platform/picture.h"
-
-// One version of a file's content as the file system tells it apart: its size
-// and modification time (in nanoseconds of the file clock).
-struct FileStamp {
-    qint64 size = -1;
-    qint64 modified = 0;
-
-    bool isValid() const { return size >= 0; }
-    bool operator==(const FileStamp&) const = default;
-};
-
-// The stamp of the regular file at path; invalid for a missing file, a folder
-// or anything else that is not a regular file.
-FileStamp fileStamp(const QString& path);
-
-// Now, on the clock modification times are read from.
-qint64 fileClockNow();
 
 // Which budget a picture is kept under: thumbnails are small whatever the
 // file; pages (PNGs shown at their own size) can be large.
@@ -54,6 +39,9 @@ public:
     struct Picture {
         QSize own;    // the picture's own size, as its header states it
         QImage image; // as decoded for showing
+        // The image made ready for a view, on the window's thread, the first
+        // time it is shown; kept with thumbnails only.
+        QPixmap pixmap;
     };
     // How a picture is to be decoded: under which budget, and at which size
     // (invalid: its own size).
@@ -71,12 +59,16 @@ public:
     // when the picture was read; a picture of an older version is dropped.
     std::optional<Picture> find(const QString& path, const FileStamp& now);
 
-    // Keeps picture, read from the file at path when it had stamp, reading
+    // The kept picture of path as a pixmap, made once and then reused, so
+    // that a view already showing it can tell; null when none is kept.
+    QPixmap pixmapOf(const QString& path);
+
+    // Keeps image (of a picture of size own), read from the file at path when it had stamp, reading
     // having begun at readFrom (fileClockNow). A file modified so shortly
     // before that a later change could carry the same time is not kept, nor
     // is a picture larger than its whole budget.
     void insert(const QString& path, PictureUse use, const FileStamp& stamp, qint64 readFrom,
-                Picture picture);
+                QSize own, const QImage& image);
 
     // Decodes the pictures at paths that are not kept yet, in this order, on
     // a worker thread, each as plan says for its own size; they are kept

@@ -96,8 +96,24 @@ QImage pictureFor(Form1& form, const QString& path, const PictureCache::Plan& pl
     const QImage picture = loader ? loader->load(path, plan.decodeAt) : QImage();
     if (!picture.isNull())
         pictureCacheOf(form).insert(path, plan.use, stamp, readFrom,
-                                    {own.isValid() ? own : picture.size(), picture});
+                                    own.isValid() ? own : picture.size(), picture);
     return picture;
+}
+
+// The pixmap a view shows picture with: the cache's own when it keeps the
+// picture, so that showing it again is recognised.
+QPixmap pixmapFor(Form1& form, const QString& path, const QImage& picture)
+{
+    const QPixmap kept = pictureCacheOf(form).pixmapOf(path);
+    return kept.isNull() ? QPixmap::fromImage(picture) : kept;
+}
+
+// Typing beside a thumbnail draws it again at every keystroke; a view that
+// already shows the very pixmap is left as it is.
+void setPixmapOnce(QLabel* view, const QPixmap& pixmap)
+{
+    if (view->pixmap().cacheKey() != pixmap.cacheKey())
+        view->setPixmap(pixmap);
 }
 
 } // namespace
@@ -167,10 +183,11 @@ void ShowThumbnail(Form1& form, const QString& path)
             reportFailure(form);
             return;
         }
-        form.Picture2->setPixmap(QPixmap::fromImage(picture));
+        setPixmapOnce(form.Picture2, pixmapFor(form, path, picture));
         form.SSTab1->place(form.Picture2, kAreaLeft, kAreaTop, int(fit.width), int(fit.height));
         form.Picture2->show();
-        setPointerCustom(form.Image1);
+        if (!hasCustomPointer(form.Image1))
+            setPointerCustom(form.Image1);
         return;
     }
 
@@ -183,19 +200,22 @@ void ShowThumbnail(Form1& form, const QString& path)
         return;
     }
     // Picture2 never decodes a large picture; it only told us its size.
-    form.Picture2->setPixmap(QPixmap());
+    setPixmapOnce(form.Picture2, QPixmap());
 
     const QRect placed = form.SSTab1->placedTwips(form.Image1);
     form.SSTab1->place(form.Image1, placed.left(), placed.top(), nw, kAreaHeight);
-    form.Image1->setPixmap(QPixmap::fromImage(picture));
-    form.Image1->setToolTip(QString::fromUtf8(kImageToolTip));
+    setPixmapOnce(form.Image1, pixmapFor(form, path, picture));
+    const QString tip = QString::fromUtf8(kImageToolTip);
+    if (form.Image1->toolTip() != tip)
+        form.Image1->setToolTip(tip);
     const int w = widthTwips(form.Image1);
     if (w < kAreaWidth)
         form.SSTab1->place(form.Image1, kAreaWidth / 2 - w / 2 + kAreaLeft, placed.top(), nw,
                            kAreaHeight);
     else
         form.SSTab1->place(form.Image1, kAreaLeft, placed.top(), kAreaWidth, kAreaHeight);
-    setPointerCustom(form.Image1);
+    if (!hasCustomPointer(form.Image1))
+        setPointerCustom(form.Image1);
 }
 
 } // namespace Module1

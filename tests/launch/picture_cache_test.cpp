@@ -174,20 +174,21 @@ TEST_F(PictureCacheTest, MemoryStaysWithinItsBudgetAfterTwoHundredPictures)
 
 TEST_F(PictureCacheTest, APictureLargerThanItsWholeBudgetIsShownButNotKept)
 {
-    PictureCache small(PictureCache::Limits{1000, 1000}, nullptr);
+    // A thumbnail counts twice: as decoded and as the pixmap its view shows.
+    PictureCache small(PictureCache::Limits{2000, 1000}, nullptr);
     const FileStamp stamp = fileStamp(solid("a.bmp", QSize(10, 10), Qt::red));
     ASSERT_TRUE(stamp.isValid());
-    QImage image(20, 20, QImage::Format_RGB32); // 1600 bytes
-    small.insert("a.bmp", PictureUse::Thumbnail, stamp, fileClockNow(), {QSize(20, 20), image});
+    QImage image(20, 20, QImage::Format_RGB32); // 1600 bytes, twice
+    small.insert("a.bmp", PictureUse::Thumbnail, stamp, fileClockNow(), QSize(20, 20), image);
     EXPECT_EQ(small.count(), 0);
     QImage fits(15, 15, QImage::Format_RGB32); // 900 bytes
-    small.insert("a.bmp", PictureUse::Thumbnail, stamp, fileClockNow(), {QSize(15, 15), fits});
-    EXPECT_EQ(small.bytes(PictureUse::Thumbnail), 900);
-    small.insert("b.bmp", PictureUse::Thumbnail, stamp, fileClockNow(), {QSize(15, 15), fits});
+    small.insert("a.bmp", PictureUse::Thumbnail, stamp, fileClockNow(), QSize(15, 15), fits);
+    EXPECT_EQ(small.bytes(PictureUse::Thumbnail), 1800);
+    small.insert("b.bmp", PictureUse::Thumbnail, stamp, fileClockNow(), QSize(15, 15), fits);
     EXPECT_EQ(small.count(), 1); // a.bmp made room
     EXPECT_TRUE(small.contains("b.bmp"));
     // A page does not push out a thumbnail.
-    small.insert("c.png", PictureUse::Page, stamp, fileClockNow(), {QSize(15, 15), fits});
+    small.insert("c.png", PictureUse::Page, stamp, fileClockNow(), QSize(15, 15), fits);
     EXPECT_EQ(small.count(), 2);
     EXPECT_FALSE(fileStamp(pictures.path()).isValid()); // a folder is no picture
     EXPECT_FALSE(fileStamp(pictures.filePath("none.bmp")).isValid());
