@@ -269,7 +269,9 @@ public:
     void ReportRuns(const std::vector<Run>& runs) override
     {
         for (const Run& run : runs) {
-            if (run.run_type == Run::RT_Iteration && !run.error_occurred) {
+            // With repetitions, their mean stands for the figure.
+            const bool figure = run.run_type == Run::RT_Iteration || run.aggregate_name == "mean";
+            if (figure && !run.error_occurred) {
                 const double unit = benchmark::GetTimeUnitMultiplier(run.time_unit);
                 m_seconds[run.run_name.function_name] = run.GetAdjustedRealTime() / unit;
                 m_cpuSeconds[run.run_name.function_name] = run.GetAdjustedCPUTime() / unit;

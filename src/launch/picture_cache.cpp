@@ -153,6 +153,11 @@ void PictureCache::decodeAhead(const QString& path, const Planner& plan)
     if (!own.isValid() || own.isEmpty())
         return;
     const Plan how = plan(path, own);
+    // A picture too large to be kept is not decoded ahead: the memory would
+    // be spent for nothing.
+    const QSize at = how.decodeAt.isValid() ? how.decodeAt : own;
+    if (qint64(at.width()) * at.height() * 4 > limit(how.use))
+        return;
     QImage image = m_loader.load(path, how.decodeAt);
     if (image.isNull())
         return;

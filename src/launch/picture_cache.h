@@ -73,7 +73,8 @@ public:
     // Decodes the pictures at paths that are not kept yet, in this order, on
     // a worker thread, each as plan says for its own size; they are kept
     // once finished. Requests not yet begun are dropped by the next call.
-    // Metafiles are left to the window's own decode. plan must be safe to
+    // Metafiles, files modified moments ago and pictures too large to keep
+    // are left to the window's own decode. plan must be safe to
     // call from any thread.
     void prefetch(const QStringList& paths, Planner plan);
 
