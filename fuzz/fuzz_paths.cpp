@@ -62,9 +62,9 @@ void checkPathHelpers(const QString& path)
 }
 
 void checkLaunchPlan(const QString& target, const QString& options, const QString& working,
-                     bool executable, const QString& home)
+                     ProgramKind kind, const QString& home)
 {
-    const LaunchPlan plan = planLaunch(target, options, working, executable, home);
+    const LaunchPlan plan = planLaunch(target, options, working, kind, home);
     if (plan.target != target)
         fail("the plan changed the target", target, plan.target);
     const QString extension = launchExtension(target);
@@ -82,7 +82,7 @@ void checkLaunchPlan(const QString& target, const QString& options, const QStrin
         if (plan.folder != expected)
             fail("the working folder is wrong", working, plan.folder);
         const bool program = plan.route == LaunchPlan::Route::Program;
-        if (program != (extension == u"exe" || executable))
+        if (program != runsAsProgram(target, kind))
             fail("program route and executable disagree", target, extension);
         if (plan.arguments.size() > 1 || (!program && !plan.arguments.isEmpty()))
             fail("wrong number of arguments", options, plan.arguments.join(u'|'));
@@ -93,10 +93,10 @@ void checkLaunchPlan(const QString& target, const QString& options, const QStrin
         break;
     }
     }
-    const LinkIconSource icon = linkIconSource(target, executable);
+    const LinkIconSource icon = linkIconSource(target, kind);
     if ((icon == LinkIconSource::None) != isBlankPathField(target))
         fail("a blank target has an icon, or a named one none", target, QString());
-    if (isWebAddress(target) && !executable && extension != u"exe" &&
+    if (isWebAddress(target) && !runsAsProgram(target, kind) &&
         icon != LinkIconSource::HelpPage)
         fail("a web address without the help page icon", target, QString());
 }
@@ -107,12 +107,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     if (size < 1)
         return 0;
-    const bool executable = data[0] & 1;
+    const auto kind = static_cast<ProgramKind>(data[0] % 3);
     const bool utf16 = data[0] & 2;
     // Path or target, options, working folder, home folder.
     const QStringList texts = splitTexts(data + 1, size - 1, utf16, 4);
     for (const QString& text : texts)
         checkPathHelpers(text);
-    checkLaunchPlan(texts[0], texts[1], texts[2], executable, texts[3]);
+    checkLaunchPlan(texts[0], texts[1], texts[2], kind, texts[3]);
     return 0;
 }

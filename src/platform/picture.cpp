@@ -1,6 +1,7 @@
 #include "platform/picture.h"
 
 #include <cstring>
+#include <mutex>
 
 #include <QBuffer>
 #include <QByteArray>
@@ -26,6 +27,31 @@ constexpr qint64 kMaxMetafilePixels = 64LL * 1024 * 1024;
 constexpr qint64 kMetafileBudgetMs = 5000;
 
 constexpr int kDotsPerInch = 96;
+
+// PNGs are shown at their own size, so they may be as large as a picture a
+// user can reasonably have: 16,384 pixels a side, at the 8 bytes a pixel of a
+// 16-bit PNG. Nothing larger is decoded at all.
+constexpr int kMaxPngSide = 16384;
+constexpr qint64 kBytesPerWidePixel = 8;
+constexpr int kPngAllocationMb = int(qint64(kMaxPngSide) * kMaxPngSide * kBytesPerWidePixel >> 20);
+// Every other kind keeps the toolkit's own allowance, as before PNGs needed more.
+constexpr qint64 kOtherAllocationBytes = 256LL << 20;
+constexpr qint64 kBytesPerPixel = 4;
+
+// Whether decoding a picture of size own, scaled to target when the decoder
+// can scale as it reads, stays within what its kind is allowed.
+bool withinAllowance(QImageReader& reader, const QSize& own, const QSize& target)
+{
+    if (!own.isValid() || own.isEmpty())
+        return true; // the decoder finds out for itself
+    if (reader.format() == "png")
+        return own.width() <= kMaxPngSide && own.height() <= kMaxPngSide;
+    const QSize decoded =
+        target.isValid() && !target.isEmpty() && reader.supportsOption(QImageIOHandler::ScaledSize)
+            ? target
+            : own;
+    return qint64(decoded.width()) * decoded.height() * kBytesPerPixel <= kOtherAllocationBytes;
+}
 
 quint16 u16le(const QByteArray& d, qsizetype at)
 {
@@ -343,6 +369,15 @@ bool looksLikeMetafile(const QByteArray& data)
     return (type == 1 || type == 2) && headerWords == 9 && (version == 0x0100 || version == 0x0300);
 }
 
+QtPictureLoader::QtPictureLoader()
+{
+    // The toolkit's allowance is one for the whole process, set once before
+    // any decode can run beside it; the per-kind limits are kept by
+    // withinAllowance before each decode.
+    static std::once_flag once;
+    std::call_once(once, [] { QImageReader::setAllocationLimit(kPngAllocationMb); });
+}
+
 QSize QtPictureLoader::pictureSize(const QString& path)
 {
     const QFileInfo info(path);
@@ -378,6 +413,8 @@ QImage QtPictureLoader::load(const QString& path, const QSize& displaySize)
     QImageReader reader(&buffer);
     reader.setDecideFormatFromContent(true);
     if (!reader.canRead() || !pictureDataComplete(data, reader.format()))
+        return QImage();
+    if (!withinAllowance(reader, reader.size(), displaySize))
         return QImage();
     if (displaySize.isValid() && !displaySize.isEmpty()) {
         reader.setScaledSize(displaySize);
