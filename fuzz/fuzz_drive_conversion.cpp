@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include <QRegularExpression>
 #include <QStringList>
 
 #include "fuzz_input.h"
@@ -21,6 +22,15 @@ const QString kLineEnd = QStringLiteral("\r\n");
 
 } // namespace
 
+// Whether value should convert: it begins with the prefix and is no web
+// address (a scheme of two or more characters, then "://"), which names no
+// drive whatever it begins with.
+static bool startsWithPrefix(const QString& value, const QString& oldPrefix)
+{
+    static const QRegularExpression webAddress(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]+://"));
+    return value.startsWith(oldPrefix, Qt::CaseInsensitive) && !webAddress.match(value).hasMatch();
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     if (size < 1)
@@ -33,11 +43,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const QString& newPrefix = texts[2];
 
     const auto converted = conversion::convertPrefix(value, oldPrefix, newPrefix);
-    if (converted.has_value() != value.startsWith(oldPrefix, Qt::CaseInsensitive))
+    if (converted.has_value() != startsWithPrefix(value, oldPrefix))
         fail("converted without the prefix, or not with it", value, converted.value_or(QString()));
     if (converted) {
-        // The prefix goes whole and everything after it stays as it was.
-        if (*converted != newPrefix + value.mid(oldPrefix.size()))
+        // The prefix goes whole and everything after it stays as it was, but
+        // for the separators of a drive path moved into a "/" folder.
+        QString rest = value.mid(oldPrefix.size());
+        if (conversion::movesDriveToSlashFolder(oldPrefix, newPrefix))
+            rest.replace(u'\\', u'/');
+        if (*converted != newPrefix + rest)
             fail("the rest of the value changed", value, *converted);
         if (value.isValidUtf16() && oldPrefix.isValidUtf16() && newPrefix.isValidUtf16() &&
             !converted->isValidUtf16())
@@ -48,7 +62,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const QStringList before = value.split(kLineEnd);
     bool any = false;
     for (const QString& line : before)
-        any = any || (!line.isEmpty() && line.startsWith(oldPrefix, Qt::CaseInsensitive));
+        any = any || (!line.isEmpty() && startsWithPrefix(line, oldPrefix));
     if (targets.has_value() != any)
         fail("link targets converted without a matching line, or not with one", value,
              targets.value_or(QString()));
