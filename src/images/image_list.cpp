@@ -5,12 +5,12 @@
 #include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QObject>
 
 #include "images/image_files.h"
 #include "launch/path_helpers.h"
 #include "platform/dialogs.h"
+#include "ui/list_box.h"
 #include "ui/main/form1.h"
 
 namespace {
@@ -42,13 +42,13 @@ qsizetype lastSeparator(const QString& s)
     return std::max(s.lastIndexOf(QLatin1Char('\\')), s.lastIndexOf(QLatin1Char('/')));
 }
 
-void addSorted(QListWidget* list, const QString& name)
+void addSorted(ListBox* list, const QString& name)
 {
     int low = 0;
     int high = list->count();
     while (low < high) {
         const int middle = (low + high) / 2;
-        if (imageNameLess(name, list->item(middle)->text()))
+        if (imageNameLess(name, list->text(middle)))
             high = middle;
         else
             low = middle + 1;
@@ -58,11 +58,11 @@ void addSorted(QListWidget* list, const QString& name)
 
 // The 1-based row of path in the list, or 0. The same name in another letter
 // case counts when the exact one is not there.
-int positionOf(const QListWidget* list, const QString& path)
+int positionOf(const ListBox* list, const QString& path)
 {
     int blind = 0;
     for (int row = 0; row < list->count(); ++row) {
-        const QString text = list->item(row)->text();
+        const QString& text = list->items().at(row);
         if (text == path)
             return row + 1;
         if (blind == 0 && QString::compare(text, path, Qt::CaseInsensitive) == 0)
