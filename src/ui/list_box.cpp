@@ -160,15 +160,6 @@ void ListBox::mouseReleaseEvent(QMouseEvent* event)
         emit chosen();
 }
 
-void ListBox::mouseDoubleClickEvent(QMouseEvent* event)
-{
-    // The second press of a double click chose nothing new: its release must
-    // not choose the entry a second time. (The base class treats a double
-    // click on another entry as a fresh press, which sets the flag again.)
-    m_pressed = false;
-    QListView::mouseDoubleClickEvent(event);
-}
-
 void ListBox::keyPressEvent(QKeyEvent* event)
 {
     const int before = selectedRow();

@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QWindow>
 
 #include "catalogue/title_ops.h"
 #include "store/catalogue_db.h"
@@ -363,6 +364,26 @@ TEST_F(TitleEditorTest, PressOnOneTitleReleasedOnAnotherLoadsTheReleasedOne)
     QTest::mouseRelease(viewport, Qt::LeftButton, {}, third);
     EXPECT_EQ(form->List1->selectedText(), "C");
     EXPECT_EQ(form->Text2->text(), "C");
+    EXPECT_EQ(statusChanges.count(), 1);
+
+    // A quick flick from an entry not selected yet, the pointer's motion
+    // never reported in between.
+    QTest::mousePress(viewport, Qt::LeftButton, {}, rowCentre(1));
+    QTest::mouseRelease(viewport, Qt::LeftButton, {}, first);
+    EXPECT_EQ(form->List1->selectedText(), "A");
+    EXPECT_EQ(form->Text2->text(), "A");
+}
+
+TEST_F(TitleEditorTest, DoubleClickLoadsOnce)
+{
+    sql("INSERT INTO タイトル VALUES ('A', ' ', ' ', ' \r\n', '書籍', ' ', ' ')");
+    form->Command1->click();
+    QSignalSpy statusChanges(form->Text8, &QLineEdit::textChanged);
+    // Through the window, which turns the second press into a double click
+    // as the desktop does: press, release, press, double click, release.
+    const QPoint at = form->List1->viewport()->mapTo(form.get(), rowCentre(0));
+    QTest::mouseDClick(form->windowHandle(), Qt::LeftButton, {}, at);
+    EXPECT_EQ(form->Text2->text(), "A");
     EXPECT_EQ(statusChanges.count(), 1);
 }
 
