@@ -6,6 +6,10 @@ set -euo pipefail
 QUILMO_PACKAGES=(
   g++ cmake ninja-build pkg-config
   qt6-base-dev qt6-image-formats-plugins libqt6svg6 libgl-dev
+  # Qt's own buttons and dialogs in Japanese (qtbase_ja.qm).
+  qt6-translations-l10n
+  # The tests read window titles as Qt hands them to the window manager.
+  qt6-base-private-dev
   libsqlite3-dev libglib2.0-dev libwmf-dev shared-mime-info
   libgtest-dev libbenchmark-dev
   fonts-ipafont-gothic adwaita-icon-theme

@@ -2,16 +2,13 @@
 
 #include "platform/desktop_services.h"
 #include "store/catalogue_db.h"
-#include "ui/look.h"
+#include "ui/app_setup.h"
 #include "ui/main/form1.h"
 
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("QUILMO"));
-    QApplication::setApplicationDisplayName(QStringLiteral("QUILMO"));
-    // The windows are designed around the Japanese UI font of their day.
-    QApplication::setFont(designFont(QStringLiteral("ＭＳ Ｐゴシック"), 9));
+    setUpApplication(app);
 
     // The catalogue, the memo folder and the help page live beside the program.
     const QString programFolder = QApplication::applicationDirPath();

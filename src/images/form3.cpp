@@ -2,25 +2,111 @@
 
 #include <algorithm>
 
+#include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QFileSystemModel>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStorageInfo>
+#include <QStyle>
 
 #include "ui/main/form1.h"
 #include "ui/twips.h"
 
-FolderTree::FolderTree(QWidget* parent) : QTreeView(parent), m_model(new QFileSystemModel(this))
+namespace {
+
+// True when path is folder itself or lies below it.
+bool isInside(const QString& path, const QString& folder)
 {
-    m_model->setFilter(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden);
-    m_model->setReadOnly(true);
-    setModel(m_model);
+    if (path == folder)
+        return true;
+    const QString prefix = folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
+    return path.startsWith(prefix);
+}
+
+} // namespace
+
+VolumeFolders::VolumeFolders(QObject* parent)
+    : QSortFilterProxyModel(parent), m_files(new QFileSystemModel(this))
+{
+    m_files->setFilter(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden);
+    m_files->setReadOnly(true);
+    setSourceModel(m_files);
+}
+
+void VolumeFolders::setVolume(const QString& root)
+{
+    m_root = QDir::cleanPath(root);
+    m_files->setRootPath(m_root);
+    invalidateFilter();
+}
+
+void VolumeFolders::setOpenFolder(const QString& folder)
+{
+    const QString before = m_open;
+    m_open = QDir::cleanPath(folder);
+    markChanged(before);
+    markChanged(m_open);
+}
+
+void VolumeFolders::markChanged(const QString& folder)
+{
+    const QModelIndex index = indexOf(folder);
+    if (index.isValid())
+        emit dataChanged(index, index, {Qt::FontRole, Qt::DecorationRole});
+}
+
+QModelIndex VolumeFolders::indexOf(const QString& path) const
+{
+    if (m_root.isEmpty() || !isInside(QDir::cleanPath(path), m_root))
+        return {};
+    return mapFromSource(m_files->index(QDir::cleanPath(path)));
+}
+
+QString VolumeFolders::pathOf(const QModelIndex& index) const
+{
+    return index.isValid() ? QDir::cleanPath(m_files->filePath(mapToSource(index))) : QString();
+}
+
+QModelIndex VolumeFolders::top() const
+{
+    // The file system root has no parent folder: the model's own top holds it.
+    return mapFromSource(m_files->index(m_root).parent());
+}
+
+QVariant VolumeFolders::data(const QModelIndex& index, int role) const
+{
+    if ((role == Qt::FontRole || role == Qt::DecorationRole) && index.column() == 0 &&
+        !m_open.isEmpty() && pathOf(index) == m_open) {
+        if (role == Qt::DecorationRole)
+            return QApplication::style()->standardIcon(QStyle::SP_DirOpenIcon);
+        QFont font = QSortFilterProxyModel::data(index, role).value<QFont>();
+        font.setBold(true);
+        return font;
+    }
+    return QSortFilterProxyModel::data(index, role);
+}
+
+bool VolumeFolders::filterAcceptsRow(int sourceRow, const QModelIndex& sourceParent) const
+{
+    if (m_root.isEmpty())
+        return true;
+    const QString path =
+        QDir::cleanPath(m_files->filePath(m_files->index(sourceRow, 0, sourceParent)));
+    // The volume and what lies in it, and the folders above it that lead
+    // there; the volume's neighbours belong to other volumes or none.
+    return isInside(path, m_root) || isInside(m_root, path);
+}
+
+FolderTree::FolderTree(QWidget* parent) : QTreeView(parent), m_folders(new VolumeFolders(this))
+{
+    setModel(m_folders);
     // Only the names: size, type and date say nothing about a folder here.
-    for (int column = 1; column < m_model->columnCount(); ++column)
+    for (int column = 1; column < m_folders->columnCount(); ++column)
         hideColumn(column);
     header()->hide();
     setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -29,16 +115,19 @@ FolderTree::FolderTree(QWidget* parent) : QTreeView(parent), m_model(new QFileSy
     // The model reads folders in the background; the open folder can only be
     // shown once its parent has been read.
     // Only the open folder's own parent counts: the user's browsing elsewhere
-    // must not pull the highlight back.
-    connect(m_model, &QFileSystemModel::directoryLoaded, this, [this](const QString& loaded) {
-        if (QDir::cleanPath(loaded) == QFileInfo(m_path).absolutePath())
-            reveal();
-    });
+    // must not pull the view back.
+    connect(m_folders->files(), &QFileSystemModel::directoryLoaded, this,
+            [this](const QString& loaded) {
+                if (QDir::cleanPath(loaded) == QFileInfo(m_path).absolutePath() ||
+                    QDir::cleanPath(loaded) == m_path)
+                    reveal();
+            });
     // It also sorts a freshly read folder a moment later, which moves the
     // rows away from where the view was scrolled to.
-    connect(m_model, &QAbstractItemModel::layoutChanged, this, [this] {
-        if (currentIndex().isValid())
-            scrollTo(currentIndex(), QAbstractItemView::PositionAtCenter);
+    connect(m_folders, &QAbstractItemModel::layoutChanged, this, [this] {
+        const QModelIndex open = m_folders->indexOf(m_path);
+        if (open.isValid())
+            scrollTo(open, QAbstractItemView::PositionAtCenter);
     });
 }
 
@@ -47,28 +136,30 @@ void FolderTree::setPath(const QString& root, const QString& folder)
     m_path = QDir::cleanPath(folder);
     if (root != m_root) {
         m_root = root;
-        m_model->setRootPath(root);
-        setRootIndex(m_model->index(root));
+        m_folders->setVolume(root);
+        setRootIndex(m_folders->top());
     }
+    m_folders->setOpenFolder(m_path);
     reveal();
+    emit pathChanged(m_path);
 }
 
 void FolderTree::reveal()
 {
-    const QModelIndex index = m_model->index(m_path);
-    if (index.isValid() && index != rootIndex()) {
-        expand(index);
-        setCurrentIndex(index);
-        scrollTo(index, QAbstractItemView::PositionAtCenter);
-    } else {
+    const QModelIndex index = m_folders->indexOf(m_path);
+    if (!index.isValid()) {
         clearSelection();
+        return;
     }
+    expand(index);
+    setCurrentIndex(index);
+    scrollTo(index, QAbstractItemView::PositionAtCenter);
 }
 
 void FolderTree::openIndex(const QModelIndex& index)
 {
     if (index.isValid())
-        setPath(m_root, m_model->filePath(index));
+        setPath(m_root, m_folders->pathOf(index));
 }
 
 namespace {
@@ -98,6 +189,10 @@ Form3::Form3(Form1& form, const QString& folder)
     Dir1 = new FolderTree(this);
     Dir1->setObjectName(QStringLiteral("Dir1"));
     placeTwips(Dir1, 60, 435, 4500, 2415);
+    Label1 = new QLabel(this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    placeTwips(Label1, 60, 2955, 2040, 375);
+    connect(Dir1, &FolderTree::pathChanged, this, &Form3::showOpenFolder);
     Command1 = new QPushButton(QStringLiteral("OK"), this);
     Command1->setObjectName(QStringLiteral("Command1"));
     placeTwips(Command1, 2160, 2955, 1140, 375);
@@ -155,6 +250,13 @@ void Form3::openFolder(const QString& folder)
     m_drive = volumeIndex(root);
     Drive1->setCurrentIndex(m_drive);
     Dir1->setPath(root, folder);
+}
+
+void Form3::showOpenFolder(const QString& folder)
+{
+    // A deep folder does not fit beside the buttons; its both ends tell most.
+    Label1->setText(Label1->fontMetrics().elidedText(folder, Qt::ElideMiddle, Label1->width()));
+    Label1->setToolTip(folder);
 }
 
 void Form3::Drive1_Change()

@@ -1,6 +1,29 @@
 #include "launch/launch_plan.h"
 
+#include <algorithm>
+
 #include "store/field_text.h"
+
+namespace
+{
+
+// Extensions of files that are run rather than read: shell and interpreter
+// scripts, and self-extracting installers and bundles.
+const QStringList kScriptExtensions = {
+    QStringLiteral("sh"),      QStringLiteral("bash"),     QStringLiteral("zsh"),
+    QStringLiteral("ksh"),     QStringLiteral("csh"),      QStringLiteral("tcsh"),
+    QStringLiteral("fish"),    QStringLiteral("py"),       QStringLiteral("pl"),
+    QStringLiteral("rb"),      QStringLiteral("lua"),      QStringLiteral("tcl"),
+    QStringLiteral("php"),     QStringLiteral("run"),      QStringLiteral("bin"),
+    QStringLiteral("command"), QStringLiteral("appimage"),
+};
+
+bool isDigits(const QString& text)
+{
+    return std::all_of(text.begin(), text.end(), [](QChar c) { return c.isDigit(); });
+}
+
+} // namespace
 
 QString launchExtension(const QString& target)
 {
@@ -17,8 +40,43 @@ bool isWebAddress(const QString& target)
     return target.startsWith(QStringLiteral("http://"), Qt::CaseSensitive);
 }
 
+bool hasScriptName(const QString& fileName)
+{
+    const qsizetype dot = fileName.lastIndexOf(QLatin1Char('.'));
+    if (dot <= 0)
+        return true;
+    const QString extension = fileName.mid(dot + 1);
+    if (extension.isEmpty() || isDigits(extension))
+        return true;
+    return kScriptExtensions.contains(extension, Qt::CaseInsensitive);
+}
+
+bool runsAsProgram(const QString& target, ProgramKind kind)
+{
+    const QString extension = launchExtension(target);
+    if (extension == QStringLiteral("exe"))
+        return true;
+    // These always go to the office suite, whatever the file holds.
+    if (extension == QStringLiteral("xls") || extension == QStringLiteral("doc"))
+        return false;
+    switch (kind) {
+    case ProgramKind::Elf:
+        return true;
+    case ProgramKind::Script:
+        return hasScriptName(target.mid(target.lastIndexOf(QLatin1Char('/')) + 1));
+    case ProgramKind::None:
+        break;
+    }
+    return false;
+}
+
+QString launchFolder(const QString& workingFolder, const QString& homeFolder)
+{
+    return isBlankPathField(workingFolder) ? homeFolder : workingFolder;
+}
+
 LaunchPlan planLaunch(const QString& target, const QString& options, const QString& workingFolder,
-                      bool executableFile, const QString& homeFolder)
+                      ProgramKind kind, const QString& homeFolder)
 {
     LaunchPlan plan;
     plan.target = target;
@@ -32,8 +90,8 @@ LaunchPlan planLaunch(const QString& target, const QString& options, const QStri
         return plan;
     }
 
-    plan.folder = isBlankPathField(workingFolder) ? homeFolder : workingFolder;
-    if (extension == QStringLiteral("exe") || executableFile) {
+    plan.folder = launchFolder(workingFolder, homeFolder);
+    if (runsAsProgram(target, kind)) {
         plan.route = LaunchPlan::Route::Program;
         // Only one space is the stored form of "no options"; a full-width
         // space is an option like any other text.
@@ -45,11 +103,11 @@ LaunchPlan planLaunch(const QString& target, const QString& options, const QStri
     return plan;
 }
 
-LinkIconSource linkIconSource(const QString& target, bool executableFile)
+LinkIconSource linkIconSource(const QString& target, ProgramKind kind)
 {
     if (isBlankPathField(target))
         return LinkIconSource::None;
-    if (launchExtension(target) == QStringLiteral("exe") || executableFile)
+    if (runsAsProgram(target, kind))
         return LinkIconSource::Program;
     if (target.left(7).toLower() == QStringLiteral("http://"))
         return LinkIconSource::HelpPage;

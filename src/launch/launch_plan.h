@@ -18,6 +18,31 @@ bool isBlankPathField(const QString& text);
 // lower case.
 bool isWebAddress(const QString& target);
 
+// What the first bytes of a regular file with execute permission show it to
+// be. Anything else, a file that cannot be read included, is None.
+enum class ProgramKind {
+    None,   // not an executable file, or one whose content is no program
+    Elf,    // a binary: begins with 0x7F "ELF"
+    Script, // begins with "#!"
+};
+
+// True when fileName has no extension or one that scripts carry ("sh", "py",
+// "AppImage", case-blind). A dot that begins the name or is followed by
+// digits only ("pip3.11") starts no extension.
+bool hasScriptName(const QString& fileName);
+
+// Whether target is started as a program rather than opened through its
+// association: a name ending in "exe" always is, one ending in "xls" or "doc"
+// never (those belong to the office suite); otherwise only an ELF binary, or a
+// script named like one. A document that merely has the execute bit (as
+// every file on a FAT or NTFS drive does) is not. kind describes the file
+// target names.
+bool runsAsProgram(const QString& target, ProgramKind kind);
+
+// The folder a program or document is started from: workingFolder, or
+// homeFolder when the working folder is blank.
+QString launchFolder(const QString& workingFolder, const QString& homeFolder);
+
 struct LaunchPlan {
     enum class Route {
         Spreadsheet,   // the office suite's spreadsheet program
@@ -35,12 +60,12 @@ struct LaunchPlan {
     QString folder;
 };
 
-// The plan for target. executableFile tells whether target names an existing
-// file with execute permission, which is started like an "exe". A blank
-// working folder means homeFolder. Launch options of one space count as none;
-// anything else, two spaces included, is passed whole as one argument.
+// The plan for target. kind describes the file target names (see
+// runsAsProgram). A blank working folder means homeFolder. Launch options of
+// one space count as none; anything else, two spaces included, is passed
+// whole as one argument.
 LaunchPlan planLaunch(const QString& target, const QString& options, const QString& workingFolder,
-                      bool executableFile, const QString& homeFolder);
+                      ProgramKind kind, const QString& homeFolder);
 
 // Where the link icon comes from.
 enum class LinkIconSource {
@@ -50,6 +75,7 @@ enum class LinkIconSource {
     Associated, // the program associated with the target
 };
 
-// The link icon's source for target. Unlike the launch, the web-address test
+// The link icon's source for target, whose file kind describes; a program is
+// what the launch would start as one. Unlike the launch, the web-address test
 // here ignores case ("HTTP://" counts).
-LinkIconSource linkIconSource(const QString& target, bool executableFile);
+LinkIconSource linkIconSource(const QString& target, ProgramKind kind);

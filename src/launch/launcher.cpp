@@ -8,6 +8,7 @@
 
 #include "help/help_page.h"
 #include "launch/launch_plan.h"
+#include "launch/program_file.h"
 #include "platform/dialogs.h"
 #include "platform/shell.h"
 #include "store/field_text.h"
@@ -16,23 +17,27 @@
 namespace
 {
 
-bool isExecutableFile(const QString& target)
+bool openWithSuite(Shell& shell, const char* module, const QString& document)
 {
-    const QFileInfo file(target);
-    return file.isFile() && file.isExecutable();
+    const QString suite = shell.findOfficeSuite();
+    if (suite.isEmpty())
+        return shell.openDocument(document);
+    return shell.startProgram(suite, {QString::fromLatin1(module), document}, QString());
 }
 
 bool openInOffice(Form1& form, const char* module, const QString& document)
 {
     Shell& shell = *form.services().shell;
+    if (hasUrlScheme(document))
+        return openWithSuite(shell, module, document);
     // The office suite opens a missing file only to complain in a window of
     // its own; the status line says so at once instead.
-    if (!hasUrlScheme(document) && !QFileInfo::exists(document))
+    const QFileInfo file(document);
+    if (!file.exists())
         return false;
-    const QString suite = shell.findOfficeSuite();
-    if (suite.isEmpty())
-        return shell.openDocument(document);
-    return shell.startProgram(suite, {QString::fromLatin1(module), document}, QString());
+    // Absolute, so that a name beginning with "-" is never taken for an option
+    // and a name without folder means the current folder's file.
+    return openWithSuite(shell, module, file.absoluteFilePath());
 }
 
 // Web addresses go to the window's browser, everything else to the launcher.
@@ -54,8 +59,7 @@ void openThumbnail(Form1& form)
     // One space is how a title without a thumbnail is stored: nothing to open.
     if (isBlankField(image))
         return;
-    const QString working = form.Text6->text();
-    const QString folder = isBlankPathField(working) ? QDir::homePath() : working;
+    const QString folder = launchFolder(form.Text6->text(), QDir::homePath());
     if (!QDir::setCurrent(folder) || !form.services().shell->openDocument(image))
         form.Text8->setText(kThumbnailOpenFailedMessage);
 }
@@ -68,8 +72,12 @@ namespace Module1
 void LaunchTarget(Form1& form)
 {
     const QString target = form.Combo3->currentText();
-    const LaunchPlan plan = planLaunch(target, form.Text9->text(), form.Text6->text(),
-                                       isExecutableFile(target), QDir::homePath());
+    const QString working = form.Text6->text();
+    // A name without folder means the file in the folder the launch enters,
+    // before any program of that name on the search path.
+    const QString file = fileInFolder(target, launchFolder(working, QDir::homePath()));
+    const LaunchPlan plan =
+        planLaunch(target, form.Text9->text(), working, sniffProgram(file), QDir::homePath());
     Shell& shell = *form.services().shell;
     bool started = false;
     switch (plan.route) {
@@ -82,11 +90,11 @@ void LaunchTarget(Form1& form)
     case LaunchPlan::Route::Program:
         // The folder becomes this process's current folder too, as a launch
         // always has done; a missing folder stops the launch here.
-        started = QDir::setCurrent(plan.folder) &&
-                  shell.startProgram(plan.target, plan.arguments, plan.folder);
+        started =
+            QDir::setCurrent(plan.folder) && shell.startProgram(file, plan.arguments, plan.folder);
         break;
     case LaunchPlan::Route::Document:
-        started = QDir::setCurrent(plan.folder) && shell.openDocument(plan.target);
+        started = QDir::setCurrent(plan.folder) && shell.openDocument(file);
         break;
     }
     if (!started)

@@ -8,15 +8,17 @@ namespace Module1
 {
 
 // Starts the link target in Combo3 the way its last three letters ask for:
-// "xls" and "doc" in the office suite, programs directly with the launch
-// options (Text9) in the working folder (Text6), everything else through the
-// desktop's association in the working folder. The working folder becomes
-// this process's current folder. A launch that fails writes its message into
-// the status line.
+// "xls" and "doc" in the office suite, programs (see runsAsProgram) directly
+// with the launch options (Text9) in the working folder (Text6), everything
+// else through the desktop's association in the working folder. The working
+// folder becomes this process's current folder, and a target named without
+// folder is first looked for there. A launch that fails writes its message
+// into the status line.
 void LaunchTarget(Form1& form);
 
 // Opens document in the office suite's spreadsheet program, or through the
-// desktop's association when no office suite is installed. False when nothing
+// desktop's association when no office suite is installed; a file path is
+// handed over absolute, taken from the current folder. False when nothing
 // could be started.
 bool LaunchWithExcel(Form1& form, const QString& document);
 // The same with the word processor.

@@ -1,13 +1,15 @@
 #include "launch/link_icon.h"
 
 #include <QComboBox>
-#include <QFileInfo>
+#include <QDir>
 #include <QIcon>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPixmap>
 
 #include "help/help_page.h"
 #include "launch/launch_plan.h"
+#include "launch/program_file.h"
 #include "platform/shell.h"
 #include "ui/look.h"
 #include "ui/main/form1.h"
@@ -32,23 +34,25 @@ void ShowLinkIcon(Form1& form)
 {
     QLabel* box = form.Picture1;
     const QString target = form.Combo3->currentText();
-    const QFileInfo file(target);
+    // The file a launch would start: a name without folder is looked for in
+    // the working folder, as the launch does.
+    const QString file = fileInFolder(target, launchFolder(form.Text6->text(), QDir::homePath()));
     QString program;
-    switch (linkIconSource(target, file.isFile() && file.isExecutable())) {
+    switch (linkIconSource(target, sniffProgram(file))) {
     case LinkIconSource::None:
         box->clear();
         box->setToolTip(QString());
         setPointerDefault(box);
         return;
     case LinkIconSource::Program:
-        program = target;
+        program = file;
         break;
     case LinkIconSource::HelpPage:
         // The help page is a web page, so its program is the browser.
         program = FindAssociatedProgram(form, helpPagePath(form));
         break;
     case LinkIconSource::Associated:
-        program = FindAssociatedProgram(form, target);
+        program = FindAssociatedProgram(form, file);
         break;
     }
 

@@ -11,7 +11,9 @@ namespace Module1
 // click would start, drawn at the box's top-left corner at its own size, with
 // the tool tip and pointing hand that arm the box for a one-click launch. A
 // blank target empties and disarms the box. Nothing is reported; a target
-// whose program or icon cannot be found leaves the box empty but armed.
+// whose program or icon cannot be found leaves the box empty but armed. What
+// counts as a program, and where a name without folder is looked for, is
+// decided as the launch decides it.
 void ShowLinkIcon(Form1& form);
 
 // The desktop entry of the program the desktop would open file with; empty

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include <QRegularExpression>
 #include <QStringList>
 
 #include "platform/database.h"
@@ -15,16 +16,79 @@ namespace {
 
 const QString kLineEnd = QStringLiteral("\r\n");
 
+// Drive letters as they are typed: ASCII, or full-width with the Japanese
+// input method still on.
+bool isDriveLetter(QChar c)
+{
+    const char16_t u = c.unicode();
+    return (u >= u'A' && u <= u'Z') || (u >= u'a' && u <= u'z') || (u >= u'Ａ' && u <= u'Ｚ') ||
+           (u >= u'ａ' && u <= u'ｚ');
+}
+
+bool isSeparator(QChar c)
+{
+    return c == QLatin1Char('\\') || c == QLatin1Char('/');
+}
+
+bool isOneLetter(const QString& text)
+{
+    return text.size() == 1 && isDriveLetter(text[0]);
+}
+
+// "C:" or "C:\" (also "C:/").
+bool isDriveOrRoot(const QString& text)
+{
+    if (text.size() < 2 || text.size() > 3 || !isDriveLetter(text[0]))
+        return false;
+    if (text[1] != QLatin1Char(':') && text[1] != QChar(u'：'))
+        return false;
+    return text.size() == 2 || isSeparator(text[2]);
+}
+
+bool endsInSeparator(const QString& text)
+{
+    return !text.isEmpty() && isSeparator(text.back());
+}
+
+// A web address names no drive: "http://", "https://", "ftp://", "file://".
+// One letter before the colon is a drive, never a scheme.
+bool isWebAddress(const QString& value)
+{
+    static const QRegularExpression scheme(QStringLiteral("^[A-Za-z][A-Za-z0-9+.\\-]+://"));
+    return scheme.match(value).hasMatch();
+}
+
 } // namespace
+
+PrefixSlip checkPrefixes(const QString& oldPrefix, const QString& newPrefix)
+{
+    if (isOneLetter(oldPrefix) && !isOneLetter(newPrefix))
+        return PrefixSlip::LetterToOther;
+    const bool fromRoot = !newPrefix.isEmpty() && isSeparator(newPrefix[0]);
+    if (isDriveOrRoot(oldPrefix) && !isDriveOrRoot(newPrefix) && !fromRoot)
+        return PrefixSlip::DriveToRelative;
+    if (endsInSeparator(oldPrefix) != endsInSeparator(newPrefix))
+        return PrefixSlip::SeparatorMismatch;
+    return PrefixSlip::None;
+}
+
+bool movesDriveToSlashFolder(const QString& oldPrefix, const QString& newPrefix)
+{
+    return isDriveOrRoot(oldPrefix) && newPrefix.startsWith(QLatin1Char('/'));
+}
 
 std::optional<QString> convertPrefix(const QString& value, const QString& oldPrefix,
                                      const QString& newPrefix)
 {
-    if (!value.startsWith(oldPrefix, Qt::CaseInsensitive))
+    if (!value.startsWith(oldPrefix, Qt::CaseInsensitive) || isWebAddress(value))
         return std::nullopt;
     // The whole matched prefix goes, not just its first character: replacing
     // one character would turn "C:" -> "D:" into "D::".
-    return newPrefix + value.mid(oldPrefix.size());
+    QString rest = value.mid(oldPrefix.size());
+    // "C:\Users\k" under "/mnt/c" only opens once it reads "/mnt/c/Users/k".
+    if (movesDriveToSlashFolder(oldPrefix, newPrefix))
+        rest.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    return newPrefix + rest;
 }
 
 std::optional<QString> convertLinkTargets(const QString& value, const QString& oldPrefix,

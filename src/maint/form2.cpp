@@ -84,6 +84,30 @@ QString explanationText()
                           "法もありますが、この「コンバージョン機能」で簡単に変換できます。");
 }
 
+QString slipMessage(conversion::PrefixSlip slip)
+{
+    using conversion::PrefixSlip;
+    switch (slip) {
+    case PrefixSlip::None:
+        break;
+    case PrefixSlip::LetterToOther:
+        return QStringLiteral("旧ドライブがドライブ文字１文字のときは、新ドライブも"
+                              "１文字で入力してください（例：C → D）。\n"
+                              "変換は行っていません。");
+    case PrefixSlip::DriveToRelative:
+        return QStringLiteral("旧ドライブが「C:」や「C:\\」のときは、新ドライブには"
+                              "「D:」「D:\\」のようなドライブか、「/」または「\\」で"
+                              "始まるフォルダを入力してください（例：C: → /mnt/c）。\n"
+                              "変換は行っていません。");
+    case PrefixSlip::SeparatorMismatch:
+        return QStringLiteral("旧ドライブと新ドライブのどちらか一方だけが区切り文字"
+                              "（\\ または /）で終わっています。両方そろえてください"
+                              "（例：C:\\ → /mnt/c/）。\n"
+                              "変換は行っていません。");
+    }
+    return {};
+}
+
 } // namespace
 
 Form2::Form2(Form1& form)
@@ -117,6 +141,11 @@ Form2::Form2(Form1& form)
     placeTwips(Label5, 1815, 3150, 2280, 225);
 
     Text4 = makeReadOnlyText(this, "Text4", explanationText());
+    // The six lines fill the box only when no scroll bar takes its share, so
+    // the bars come only when a larger font needs them.
+    Text4->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    Text4->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    Text4->document()->setDocumentMargin(2);
     placeTwips(Text4, 90, 3375, 6000, 1305);
 
     struct Row {
@@ -245,6 +274,14 @@ void Form2::convertRow(QLineEdit* oldField, QLineEdit* newField, const QString& 
     }
     if (newPrefix.isEmpty()) {
         dialogs.inform(this, QStringLiteral("新ドライブ（右欄）を入力してください。"));
+        return;
+    }
+
+    // A slip here rewrites every matched path at once and cannot be undone,
+    // so it is refused before the catalogue is opened.
+    if (const QString slip = slipMessage(conversion::checkPrefixes(oldPrefix, newPrefix));
+        !slip.isEmpty()) {
+        dialogs.inform(this, slip);
         return;
     }
 

@@ -17,16 +17,19 @@ inline constexpr QSize kBlankSize{576, 334};
 
 QString memoFolder(const QString& programFolder);
 // The memo file of title, or nullopt when the title cannot be a file name
-// inside the memo folder (it holds a separator or a NUL, or names the folder
-// itself or its parent).
+// inside the memo folder (it is empty or holds a separator or a NUL).
 std::optional<QString> memoFilePath(const QString& programFolder, const QString& title);
 QString defaultMemoPath(const QString& programFolder);
 
 // The picture stored in a memo file; a null image when the file is missing,
 // empty or not a picture.
 QImage readMemo(const QString& path);
-// Writes picture as the whole new content of path. The old file stays as it
-// was until the new one is complete, so a failed save never damages it.
+// Writes picture as the whole new content of path, all or nothing: the new
+// content is written and synced beside the old file and only then takes its
+// place, so a failed write (a full disk, a quota) keeps the old file byte for
+// byte. A path whose own name is a link (dangling or not) or anything but a
+// plain file is refused; the folder holding it may be a link. False on any
+// failure.
 bool writeMemo(const QString& path, const QImage& picture);
 
 // A white picture of the blank memo's size.

@@ -23,9 +23,19 @@ QString qtFileFilter(const QString& filter)
     const QStringList parts = filter.split(QLatin1Char('|'));
     QStringList filters;
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
-        QString patterns = parts[i + 1];
-        patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
-        filters << parts[i] + QStringLiteral(" (") + patterns.trimmed() + QLatin1Char(')');
+        QStringList patterns;
+        for (const QString& part : parts[i + 1].split(QLatin1Char(';'))) {
+            const QString pattern = part.trimmed();
+            // "*.*" means every file, as it always has where these filters
+            // come from; as a wildcard it would hide names without a dot,
+            // such as README or most programs.
+            if (pattern == QStringLiteral("*.*"))
+                patterns << QStringLiteral("*");
+            else if (!pattern.isEmpty())
+                patterns << pattern;
+        }
+        filters << parts[i] + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) +
+                       QLatin1Char(')');
     }
     return filters.join(QStringLiteral(";;"));
 }

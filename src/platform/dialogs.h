@@ -15,7 +15,8 @@ struct OpenFileRequest {
     QString fileName;
 };
 
-// The filter of an Open dialog in Qt's form: "desc (*.a *.b)", one per line.
+// The filter of an Open dialog in Qt's form: "desc (*.a *.b)", joined by
+// ";;". The pattern "*.*" becomes "*": every file, names without a dot too.
 QString qtFileFilter(const QString& filter);
 
 // Message boxes. Handlers ask through this interface so that tests can

@@ -1,5 +1,7 @@
 #include "ui/look.h"
 
+#include <QFontInfo>
+#include <QFontMetrics>
 #include <QPalette>
 #include <QWidget>
 
@@ -13,7 +15,8 @@ void installFontSubstitutes()
                                {QStringLiteral("IPAPGothic"), QStringLiteral("IPAexGothic"),
                                 QStringLiteral("Noto Sans CJK JP"), QStringLiteral("IPAGothic")});
     QFont::insertSubstitutions(QStringLiteral("ＭＳ ゴシック"),
-                               {QStringLiteral("IPAGothic"), QStringLiteral("Noto Sans Mono CJK JP"),
+                               {QStringLiteral("IPAGothic"),
+                                QStringLiteral("Noto Sans Mono CJK JP"),
                                 QStringLiteral("IPAPGothic")});
 }
 
@@ -23,6 +26,17 @@ QFont designFont(const QString& family, double pointSize, bool bold)
     QFont font(family);
     font.setPointSizeF(pointSize);
     font.setBold(bold);
+    return font;
+}
+
+QFont fontFitting(QFont font, const QString& text, QSize room, int minimumPixels)
+{
+    for (int pixels = QFontInfo(font).pixelSize(); pixels > minimumPixels; --pixels) {
+        const QFontMetrics metrics(font);
+        if (metrics.height() <= room.height() && metrics.horizontalAdvance(text) <= room.width())
+            break;
+        font.setPixelSize(pixels - 1);
+    }
     return font;
 }
 

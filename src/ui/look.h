@@ -2,6 +2,7 @@
 
 #include <QColor>
 #include <QFont>
+#include <QSize>
 
 class QWidget;
 
@@ -17,6 +18,9 @@ void installFontSubstitutes();
 QFont smallFont();
 // A font by its design name and point size.
 QFont designFont(const QString& family, double pointSize, bool bold = false);
+// The font, made smaller a pixel at a time until text fits on one line in
+// room (its full line height included), but never below minimumPixels.
+QFont fontFitting(QFont font, const QString& text, QSize room, int minimumPixels);
 
 // Gives a widget the light-green background its window is designed with.
 void paintLightGreen(QWidget* widget);

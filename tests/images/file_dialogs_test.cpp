@@ -1,10 +1,17 @@
+#include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QFileDialog>
+#include <QFileSystemModel>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
 
+#include "platform/dialogs.h"
 #include "support/form_fixture.h"
 #include "support/test_pictures.h"
 #include "ui/combo_box.h"
@@ -123,6 +130,64 @@ TEST_F(FileDialogsTest, OptionReplacesTheWholeTextAndKeepsTheFolder)
     EXPECT_EQ(fakes.dialogs.openRequests[0].filter, "画像ファイル(*.*)|*.*");
     EXPECT_EQ(form->Text9->text(), docs + "/settings.ini");
     EXPECT_EQ(QDir::currentPath(), before);
+}
+
+TEST(OpenFilterTest, EveryFilePatternMeansEveryFileAndOthersStayAsWritten)
+{
+    EXPECT_EQ(qtFileFilter("ファイル(*.*)|*.*"), "ファイル(*.*) (*)");
+    EXPECT_EQ(qtFileFilter("画像ファイル(*.bmp,*.jpg,*.wmf,*.png)|*.bmp;*.jpg;*.wmf;*.png"),
+              "画像ファイル(*.bmp,*.jpg,*.wmf,*.png) (*.bmp *.jpg *.wmf *.png)");
+    EXPECT_EQ(qtFileFilter("A|*.a; *.*|B|*.b"), "A (*.a *);;B (*.b)");
+    // Only the whole pattern "*.*" stands for every file.
+    EXPECT_EQ(qtFileFilter("C|*.*x;x*.*"), "C (*.*x x*.*)");
+    EXPECT_EQ(qtFileFilter("no patterns"), "");
+}
+
+// The names the real Open dialog offers (listed and selectable) in folder for
+// filter, read while it is shown; the dialog is then cancelled.
+QStringList offeredNames(const QString& folder, const QString& filter, const QString& waitFor)
+{
+    QStringList offered;
+    int ticks = 0;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        auto* view = dialog->findChild<QListView*>(QStringLiteral("listView"));
+        QStringList names;
+        if (view) {
+            const QModelIndex root = view->rootIndex();
+            const QAbstractItemModel* model = view->model();
+            for (int row = 0; row < model->rowCount(root); ++row) {
+                const QModelIndex index = model->index(row, 0, root);
+                if (model->flags(index) & Qt::ItemIsEnabled)
+                    names << index.data().toString();
+            }
+        }
+        if (names.contains(waitFor) || ++ticks > 400) {
+            offered = names;
+            dialog->reject();
+        }
+    });
+    poll.start(25);
+    QtDialogs dialogs;
+    const auto chosen =
+        dialogs.openFile(nullptr, OpenFileRequest{"ファイルオープン", filter, folder, {}});
+    EXPECT_FALSE(chosen.has_value());
+    offered.sort();
+    return offered;
+}
+
+TEST(OpenFilterTest, EveryFileDialogListsNamesWithoutADot)
+{
+    QTemporaryDir folder;
+    for (const char* name : {"README", "setup", "a.txt", "photo.JPG"})
+        ASSERT_TRUE(QFile(folder.filePath(QString::fromUtf8(name))).open(QIODevice::WriteOnly));
+    EXPECT_EQ(offeredNames(folder.path(), "ファイル(*.*)|*.*", "a.txt"),
+              QStringList({"README", "a.txt", "photo.JPG", "setup"}));
+    // A narrower filter still narrows: the dialog really applies it.
+    EXPECT_EQ(offeredNames(folder.path(), "テキスト(*.txt)|*.txt", "a.txt"), QStringList{"a.txt"});
 }
 
 } // namespace

@@ -1,7 +1,8 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
-#include <QFileSystemModel>
+#include <QFont>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStorageInfo>
@@ -10,9 +11,11 @@
 #include "images/form3.h"
 #include "support/form_fixture.h"
 
-namespace {
+namespace
+{
 
-class FolderChooserTest : public FormFixture {
+class FolderChooserTest : public FormFixture
+{
 protected:
     void SetUp() override
     {
@@ -44,10 +47,31 @@ protected:
     // The tree's entry for path, once the model has read its folder.
     QModelIndex entry(Form3& window, const QString& path)
     {
-        auto* model = static_cast<QFileSystemModel*>(window.Dir1->model());
         QModelIndex index;
-        [&] { QTRY_VERIFY((index = model->index(path)).isValid()); }();
+        [&] { QTRY_VERIFY((index = window.Dir1->indexOf(path)).isValid()); }();
         return index;
+    }
+
+    static bool marked(const QModelIndex& index)
+    {
+        return index.data(Qt::FontRole).value<QFont>().bold();
+    }
+    // The open folder is marked and the only one marked, among the rows of
+    // its parent.
+    static void expectOnlyMarked(const QModelIndex& open)
+    {
+        EXPECT_TRUE(marked(open));
+        const QAbstractItemModel* model = open.model();
+        for (int row = 0; row < model->rowCount(open.parent()); ++row) {
+            if (row != open.row()) {
+                EXPECT_FALSE(marked(model->index(row, 0, open.parent()))) << row;
+            }
+        }
+    }
+    static bool inView(Form3& window, const QModelIndex& index)
+    {
+        const QRect row = window.Dir1->visualRect(index);
+        return row.isValid() && window.Dir1->viewport()->rect().contains(row);
     }
 };
 
@@ -122,6 +146,68 @@ TEST_F(FolderChooserTest, SecondPressShowsTheSameWindow)
     Form3& second = browse(tools());
     EXPECT_EQ(&first, &second);
     EXPECT_EQ(second.Dir1->path(), tools() + "/bin");
+}
+
+TEST_F(FolderChooserTest, VolumeRootIsAFolderToOpenAndTake)
+{
+    Form3& window = browse(tools());
+    const QString root = QDir::cleanPath(window.Drive1->currentData().toString());
+    const QModelIndex top = entry(window, root);
+    // The root is the one entry at the top of the tree, not its invisible
+    // frame.
+    EXPECT_EQ(top.parent(), window.Dir1->rootIndex());
+    EXPECT_EQ(window.Dir1->model()->rowCount(window.Dir1->rootIndex()), 1);
+    EXPECT_FALSE(marked(top));
+
+    emit window.Dir1->doubleClicked(top);
+    EXPECT_EQ(window.Dir1->path(), root);
+    EXPECT_TRUE(marked(entry(window, root)));
+    EXPECT_EQ(window.Dir1->currentIndex(), entry(window, root));
+    EXPECT_EQ(window.Label1->toolTip(), root);
+    EXPECT_FALSE(marked(entry(window, tools())));
+    window.Command1->click();
+    EXPECT_EQ(form->Text6->text(), root);
+
+    // The file system root, listed first, opens as itself too (when the
+    // folder lies on a volume of its own).
+    if (root == QDir::rootPath())
+        return;
+    Form3& again = browse(tools());
+    again.Drive1->setCurrentIndex(0);
+    again.Drive1_Change();
+    EXPECT_EQ(again.Dir1->path(), QDir::rootPath());
+    EXPECT_TRUE(marked(entry(again, QDir::rootPath())));
+    again.Command1->click();
+    EXPECT_EQ(form->Text6->text(), QDir::rootPath());
+}
+
+TEST_F(FolderChooserTest, OpenFolderIsMarkedAndScrolledIntoView)
+{
+    // Enough neighbours that the open folder lies far below the first rows.
+    for (int i = 0; i < 80; ++i)
+        ASSERT_TRUE(QDir(tools()).mkdir(QStringLiteral("d%1").arg(i, 2, 10, QLatin1Char('0'))));
+    const QString deep = tools() + "/d77";
+    Form3& window = browse(deep);
+    const QModelIndex open = entry(window, deep);
+    expectOnlyMarked(open);
+    // Once the folder is read and sorted, "bin" lies far above the open one:
+    // only a scrolled view shows "d77".
+    QTRY_VERIFY(inView(window, entry(window, deep)) &&
+                !inView(window, entry(window, tools() + "/bin")));
+    EXPECT_EQ(window.Label1->toolTip(), deep);
+    EXPECT_FALSE(window.Label1->text().isEmpty());
+
+    // Highlighting another folder moves no mark.
+    window.Dir1->setCurrentIndex(entry(window, tools() + "/d03"));
+    expectOnlyMarked(entry(window, deep));
+    EXPECT_EQ(window.Label1->toolTip(), deep);
+
+    // Opening one moves the mark and the view with it.
+    emit window.Dir1->doubleClicked(entry(window, tools() + "/bin"));
+    expectOnlyMarked(entry(window, tools() + "/bin"));
+    EXPECT_FALSE(marked(entry(window, deep)));
+    QTRY_VERIFY(inView(window, entry(window, tools() + "/bin")));
+    EXPECT_EQ(window.Label1->toolTip(), tools() + "/bin");
 }
 
 TEST_F(FolderChooserTest, VolumeListStartsAtTheFileSystemRoot)

@@ -144,6 +144,20 @@ TEST_F(DesktopTest, DocumentOpensWithTheAssociatedProgramFromTheWorkingFolder)
               QStringList({"1", canonical(notes), canonical(folder)}));
 }
 
+TEST_F(DesktopTest, TextWithTheExecuteBitAndAFirstLineOfAScriptOpensInTheViewer)
+{
+    // Run, it would leave its own record; opened, the viewer records it.
+    const QString notes = work.filePath("notes.txt");
+    ASSERT_TRUE(writeRecorderScript(notes, work.filePath("ran")));
+    edit(notes, "-v", "");
+    Module1::LaunchTarget(*form);
+    EXPECT_EQ(form->Text8->text(), "");
+    const QStringList opened = waitForLines(sandbox().viewerOutput);
+    ASSERT_EQ(opened.size(), 3);
+    EXPECT_EQ(opened[1], canonical(notes));
+    EXPECT_FALSE(QFile::exists(work.filePath("ran")));
+}
+
 TEST_F(DesktopTest, UnstartableTargetsAreReported)
 {
     const QString blob = work.filePath("data.qlmblob");
@@ -191,6 +205,64 @@ TEST_F(DesktopTest, ExecutableShowsTheIconOfTheEntryThatRunsItElseTheExecutableI
     ASSERT_FALSE(picture.isNull());
     EXPECT_NE(picture.toImage().pixelColor(16, 16), QColor(Qt::magenta));
     EXPECT_EQ(form->Picture1->toolTip(), kLinkIconToolTip);
+}
+
+// Puts folder first on the search path for the life of the object.
+class SearchPathFirst
+{
+public:
+    explicit SearchPathFirst(const QString& folder) : m_saved(qgetenv("PATH"))
+    {
+        qputenv("PATH", QFile::encodeName(folder) + ':' + m_saved);
+    }
+    ~SearchPathFirst() { qputenv("PATH", m_saved); }
+    SearchPathFirst(const SearchPathFirst&) = delete;
+    SearchPathFirst& operator=(const SearchPathFirst&) = delete;
+
+private:
+    QByteArray m_saved;
+};
+
+TEST_F(DesktopTest, ProgramWithoutFolderRunsFromTheWorkingFolderBeforeTheSearchPath)
+{
+    const QString folder = subfolder("wd");
+    const QString onPath = subfolder("bin");
+    ASSERT_TRUE(writeRecorderScript(folder + "/app.exe", work.filePath("from-folder")));
+    ASSERT_TRUE(writeRecorderScript(onPath + "/app.exe", work.filePath("from-path")));
+    ASSERT_TRUE(writeRecorderScript(onPath + "/only.exe", work.filePath("only")));
+    const SearchPathFirst path(onPath);
+
+    edit("app.exe", "-a b", folder);
+    Module1::LaunchTarget(*form);
+    EXPECT_EQ(form->Text8->text(), "");
+    EXPECT_EQ(waitForLines(work.filePath("from-folder")),
+              QStringList({"1", "-a b", canonical(folder)}));
+
+    // Not in the working folder: the search path still finds it.
+    edit("only.exe", "", folder);
+    Module1::LaunchTarget(*form);
+    EXPECT_EQ(waitForLines(work.filePath("only")), QStringList({"0", canonical(folder)}));
+    EXPECT_FALSE(QFile::exists(work.filePath("from-path")));
+
+    edit("ghost.exe", "", folder);
+    Module1::LaunchTarget(*form);
+    EXPECT_EQ(form->Text8->text(), kLaunchFailedMessage);
+}
+
+TEST_F(DesktopTest, OfficeDocumentWithoutFolderReachesTheSuiteAsAnAbsolutePath)
+{
+    const QString bin = subfolder("bin");
+    ASSERT_TRUE(writeRecorderScript(bin + "/libreoffice", work.filePath("office")));
+    const SearchPathFirst path(bin);
+    const QString docs = subfolder("docs");
+    ASSERT_TRUE(writeFile(docs + "/-plan.xls", "sheet"));
+    QDir::setCurrent(docs);
+
+    edit("-plan.xls", "", "");
+    Module1::LaunchTarget(*form);
+    EXPECT_EQ(form->Text8->text(), "");
+    EXPECT_EQ(waitForLines(work.filePath("office")),
+              QStringList({"2", "--calc", canonical(docs) + "/-plan.xls", canonical(docs)}));
 }
 
 } // namespace

@@ -1,5 +1,8 @@
 #include "launch/launch_files.h"
 
+#include <algorithm>
+
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QStringList>
@@ -14,6 +17,20 @@ bool writeFile(const QString& path, const QByteArray& bytes)
 bool makeExecutable(const QString& path)
 {
     return QFile::setPermissions(path, QFile::permissions(path) | QFile::ExeOwner);
+}
+
+bool writeElfProgram(const QString& path)
+{
+    QFile::remove(path);
+    return QFile::copy(QStringLiteral("/bin/true"), path) && makeExecutable(path);
+}
+
+bool makeAllExecutable(const QString& folder)
+{
+    const QStringList names = QDir(folder).entryList(QDir::Files | QDir::Hidden);
+    return !names.isEmpty() && std::all_of(names.begin(), names.end(), [&](const QString& name) {
+        return makeExecutable(QDir(folder).filePath(name));
+    });
 }
 
 bool writeRecorderScript(const QString& scriptPath, const QString& outputPath)

@@ -12,6 +12,12 @@
 bool writeFile(const QString& path, const QByteArray& bytes);
 // Adds execute permission for the owner.
 bool makeExecutable(const QString& path);
+// A copy of a real ELF program (one that does nothing and succeeds) at path,
+// with execute permission.
+bool writeElfProgram(const QString& path);
+// Adds execute permission for the owner to every file directly in folder, as a
+// FAT or NTFS drive shows its files.
+bool makeAllExecutable(const QString& folder);
 // A shell script at scriptPath that, when run, writes its argument count, each
 // argument and its current folder, one a line, to outputPath (whole or not at
 // all, so a reader never sees half of it).

@@ -1,5 +1,6 @@
 #include <QComboBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -33,10 +34,10 @@ protected:
     void TearDown() override { QDir::setCurrent(m_startFolder); }
 
     // A file in the work folder, so that existence checks pass.
-    QString file(const QString& name, bool executable = false)
+    QString file(const QString& name, bool executable = false, const QByteArray& content = "x")
     {
         const QString path = work.filePath(name);
-        EXPECT_TRUE(writeFile(path, "x"));
+        EXPECT_TRUE(writeFile(path, content));
         if (executable) {
             EXPECT_TRUE(makeExecutable(path));
         }
@@ -64,7 +65,7 @@ TEST_F(LauncherTest, TargetsTakeTheRouteTheirLastThreeLettersAsk)
     fakes.shell.officeSuite = suite;
     const QString book = file("BOOK.XLS"), letter = file("letter.doc");
     const QString sheet = file("sheet.xlsx"), modern = file("letter.docx");
-    const QString tool = file("tool.sh", true), notes = file("notes.sh");
+    const QString tool = file("tool.sh", true, "#!/bin/sh\n"), notes = file("notes.sh");
     const QString app = "C:/Tools/app.EXE";
     const struct {
         QString target;
@@ -96,6 +97,151 @@ TEST_F(LauncherTest, TargetsTakeTheRouteTheirLastThreeLettersAsk)
         EXPECT_EQ(calls()[0].arguments, c.arguments) << where;
         EXPECT_EQ(status(), "") << where;
     }
+}
+
+TEST_F(LauncherTest, OnlyBinariesAndScriptsNamedLikeScriptsStartAsPrograms)
+{
+    const QString elf = work.filePath("viewer");
+    ASSERT_TRUE(writeElfProgram(elf));
+    const QString elfNamedLikeADocument = work.filePath("viewer.pdf");
+    ASSERT_TRUE(writeElfProgram(elfNamedLikeADocument));
+    const struct {
+        QString path;
+        bool program;
+    } cases[] = {
+        {elf, true},
+        // Every file that merely carries a "#!" first line is not a program;
+        // its name must be a script's too.
+        {file("backup", true, "#!/bin/sh\necho\n"), true},
+        {file("backup.sh", true, "#!/bin/sh\n"), true},
+        {file("Setup.AppImage", true, "#!/bin/sh\n"), true},
+        {file("pip3.11", true, "#!/usr/bin/python3\n"), true},
+        {file("notes.txt", true, "#!/bin/sh\n"), false},
+        {file("backup.conf", true, "#!/bin/sh\n"), false},
+        // The execute bit alone, as on a FAT or NTFS drive.
+        {file("manual.pdf", true, "%PDF-1.4\n"), false},
+        {file("readme.txt", true, "plain text\n"), false},
+        {file("runme", true, "echo no first line\n"), false},
+        {file("hash", true, "#"), false},
+        {file("empty", true, ""), false},
+        // A script without the bit is a document.
+        {file("later.sh", false, "#!/bin/sh\n"), false},
+        // The name decides for "exe", in any case, bit or not.
+        {file("SETUP.EXE", false, "MZ"), true},
+        {file("tool.exe", false, "MZ"), true},
+        // A binary is a program whatever its name.
+        {elfNamedLikeADocument, true},
+    };
+    for (const auto& c : cases) {
+        calls().clear();
+        edit(c.path, "-v", work.path());
+        Module1::LaunchTarget(*form);
+        const std::string where = QFileInfo(c.path).fileName().toStdString();
+        ASSERT_EQ(calls().size(), 1u) << where;
+        EXPECT_EQ(calls()[0].kind, c.program ? Call::Start : Call::Open) << where;
+        EXPECT_EQ(calls()[0].target, c.path) << where;
+        EXPECT_EQ(calls()[0].arguments, c.program ? QStringList{"-v"} : QStringList{}) << where;
+    }
+}
+
+TEST_F(LauncherTest, OnADriveWhereEveryFileIsExecutableOnlyTheProgramsStart)
+{
+    const QString drive = work.filePath("usb");
+    ASSERT_TRUE(QDir().mkpath(drive));
+    const QDir dir(drive);
+    ASSERT_TRUE(writeFile(dir.filePath("見積書.pdf"), "%PDF-1.7\n"));
+    ASSERT_TRUE(writeFile(dir.filePath("memo.TXT"), "#!は行頭の記号\n"));
+    ASSERT_TRUE(writeFile(dir.filePath("README"), "read me\n"));
+    ASSERT_TRUE(writeFile(dir.filePath("photo.jpg"), "\xFF\xD8\xFF\xE0"));
+    ASSERT_TRUE(writeFile(dir.filePath("install"), "#!/bin/sh\n"));
+    ASSERT_TRUE(writeElfProgram(dir.filePath("tool")));
+    ASSERT_TRUE(makeAllExecutable(drive));
+
+    QStringList started, opened;
+    for (const QString& name : dir.entryList(QDir::Files, QDir::Name)) {
+        calls().clear();
+        edit(dir.filePath(name), "", drive);
+        Module1::LaunchTarget(*form);
+        ASSERT_EQ(calls().size(), 1u) << name.toStdString();
+        (calls()[0].kind == Call::Start ? started : opened) << name;
+    }
+    EXPECT_EQ(started, QStringList({"install", "tool"}));
+    EXPECT_EQ(opened, QStringList({"README", "memo.TXT", "photo.jpg", "見積書.pdf"}));
+    EXPECT_EQ(status(), "");
+}
+
+TEST_F(LauncherTest, NameWithoutFolderIsTheFileInTheWorkingFolder)
+{
+    const QString folder = work.filePath("wd");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QString canonicalFolder = QDir(folder).canonicalPath();
+    ASSERT_TRUE(writeFile(folder + "/app.exe", "MZ"));
+    ASSERT_TRUE(writeFile(folder + "/sync", "#!/bin/sh\n"));
+    ASSERT_TRUE(makeExecutable(folder + "/sync"));
+    ASSERT_TRUE(writeFile(folder + "/plan.pdf", "%PDF-1.4\n"));
+    // The process stands elsewhere, where a file of the same name waits too.
+    ASSERT_TRUE(writeFile(work.filePath("sync"), "#!/bin/sh\n"));
+    QDir::setCurrent(work.path());
+
+    const struct {
+        QString target;
+        Call::Kind kind;
+        QString started;
+    } cases[] = {
+        {"app.exe", Call::Start, folder + "/app.exe"},
+        // The working folder's script, not the document where the process
+        // stood before.
+        {"sync", Call::Start, folder + "/sync"},
+        {"plan.pdf", Call::Open, folder + "/plan.pdf"},
+        // Found nowhere: left as named, for the search path to find or the
+        // shell to refuse.
+        {"ghost.exe", Call::Start, "ghost.exe"},
+        {"ghost.pdf", Call::Open, "ghost.pdf"},
+    };
+    for (const auto& c : cases) {
+        calls().clear();
+        QDir::setCurrent(work.path());
+        edit(c.target, "-v", folder);
+        Module1::LaunchTarget(*form);
+        const std::string where = c.target.toStdString();
+        ASSERT_EQ(calls().size(), 1u) << where;
+        EXPECT_EQ(calls()[0].kind, c.kind) << where;
+        EXPECT_EQ(calls()[0].target, c.started) << where;
+        EXPECT_EQ(calls()[0].currentFolder, canonicalFolder) << where;
+    }
+}
+
+TEST_F(LauncherTest, OfficeDocumentsArriveAsAbsolutePaths)
+{
+    const QString suite = "/opt/office/libreoffice";
+    fakes.shell.officeSuite = suite;
+    const QString book = file("-book.xls");
+    file("--help.doc");
+    // These routes look in the current folder, never in the working folder.
+    QDir::setCurrent(work.path());
+    const QString here = canonicalWork();
+    const struct {
+        QString target;
+        QStringList arguments;
+    } cases[] = {
+        {"-book.xls", {"--calc", here + "/-book.xls"}},
+        {"./--help.doc", {"--writer", here + "/--help.doc"}},
+        {book, {"--calc", book}},
+    };
+    for (const auto& c : cases) {
+        calls().clear();
+        edit(c.target, "", "/no/such/folder");
+        Module1::LaunchTarget(*form);
+        ASSERT_EQ(calls().size(), 1u) << c.target.toStdString();
+        EXPECT_EQ(calls()[0].target, suite);
+        EXPECT_EQ(calls()[0].arguments, c.arguments) << c.target.toStdString();
+    }
+    // A name that is no file in the current folder starts nothing.
+    calls().clear();
+    edit("-gone.xls", "", "");
+    Module1::LaunchTarget(*form);
+    EXPECT_TRUE(calls().empty());
+    EXPECT_EQ(status(), kLaunchFailedMessage);
 }
 
 TEST_F(LauncherTest, WithoutAnOfficeSuiteSpreadsheetsOpenThroughTheAssociation)

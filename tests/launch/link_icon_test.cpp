@@ -1,6 +1,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPixmap>
 #include <QTemporaryDir>
 
@@ -95,6 +96,44 @@ TEST_F(LinkIconTest, WebAddressesShowTheHelpPagesProgramAndProgramsTheirOwn)
     EXPECT_EQ(fakes.shell.associationQueries, std::vector<QString>{helpPage()});
     EXPECT_EQ(fakes.shell.iconQueries,
               (std::vector<QString>{"/apps/browser.desktop", "C:/Tools/APP.EXE", script}));
+}
+
+TEST_F(LinkIconTest, OnlyRealProgramsShowTheirOwnIconEvenWhereEveryFileIsExecutable)
+{
+    QTemporaryDir drive;
+    const QDir dir(drive.path());
+    ASSERT_TRUE(writeElfProgram(dir.filePath("tool")));
+    ASSERT_TRUE(writeFile(dir.filePath("install"), "#!/bin/sh\n"));
+    ASSERT_TRUE(writeFile(dir.filePath("manual.pdf"), "%PDF-1.4\n"));
+    ASSERT_TRUE(writeFile(dir.filePath("notes.txt"), "#!/bin/sh\n"));
+    ASSERT_TRUE(writeFile(dir.filePath("README"), "read me\n"));
+    ASSERT_TRUE(makeAllExecutable(drive.path()));
+    ASSERT_TRUE(writeFile(dir.filePath("later.sh"), "#!/bin/sh\n"));
+
+    for (const QString& name : dir.entryList(QDir::Files, QDir::Name))
+        show(dir.filePath(name));
+    EXPECT_EQ(fakes.shell.associationQueries,
+              (std::vector<QString>{dir.filePath("README"), dir.filePath("later.sh"),
+                                    dir.filePath("manual.pdf"), dir.filePath("notes.txt")}));
+    // A program's icon is looked up for the program itself; a document's for
+    // the program associated with it, here none.
+    EXPECT_EQ(fakes.shell.iconQueries, (std::vector<QString>{"", dir.filePath("install"), "", "",
+                                                             "", dir.filePath("tool")}));
+}
+
+TEST_F(LinkIconTest, NameWithoutFolderIsLookedForInTheWorkingFolder)
+{
+    QTemporaryDir work;
+    ASSERT_TRUE(writeFile(work.filePath("sync"), "#!/bin/sh\n"));
+    ASSERT_TRUE(makeExecutable(work.filePath("sync")));
+    ASSERT_TRUE(writeFile(work.filePath("plan.pdf"), "%PDF-1.4\n"));
+    form->Text6->setText(work.path());
+    show("sync");
+    show("plan.pdf");
+    show("ghost");
+    EXPECT_EQ(fakes.shell.iconQueries, (std::vector<QString>{work.filePath("sync"), "", ""}));
+    EXPECT_EQ(fakes.shell.associationQueries,
+              (std::vector<QString>{work.filePath("plan.pdf"), "ghost"}));
 }
 
 } // namespace

@@ -1,3 +1,6 @@
+#include <string>
+#include <vector>
+
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
@@ -58,11 +61,112 @@ TEST(ConvertPrefix, LeavesValuesThatDoNotBeginWithThePrefix)
     EXPECT_EQ(convertPrefix("O'Neil\\x", "O'", "Q"), QString("QNeil\\x"));
 }
 
+TEST(CheckPrefixes, RefusesEachSlipAndOnlyThose)
+{
+    using conversion::checkPrefixes;
+    using conversion::PrefixSlip;
+    struct Case {
+        const char* oldPrefix;
+        const char* newPrefix;
+        PrefixSlip expected;
+    };
+    const Case cases[] = {
+        // One letter goes to one letter only; the letters run A-Z, a-z and
+        // their full-width forms, and nothing beside them counts.
+        {"C", "D", PrefixSlip::None},
+        {"A", "Z", PrefixSlip::None},
+        {"z", "a", PrefixSlip::None},
+        {"Ｚ", "ａ", PrefixSlip::None},
+        {"ｚ", "Ａ", PrefixSlip::None},
+        {"C", "D:", PrefixSlip::LetterToOther},
+        {"C", "DE", PrefixSlip::LetterToOther},
+        {"Z", "/mnt/z", PrefixSlip::LetterToOther},
+        {"a", "1", PrefixSlip::LetterToOther},
+        {"Ｚ", "Z:", PrefixSlip::LetterToOther},
+        {"C", " ", PrefixSlip::LetterToOther},
+        {"@", "AB", PrefixSlip::None},
+        {"[", "AB", PrefixSlip::None},
+        {"`", "AB", PrefixSlip::None},
+        {"{", "AB", PrefixSlip::None},
+        {"9", "D:", PrefixSlip::None},
+        {"９", "D:", PrefixSlip::None},
+        {"あ", "いう", PrefixSlip::None},
+        {"CD", "E:", PrefixSlip::None},
+        // A drive or drive root goes to a drive, a drive root or a folder
+        // from the root.
+        {"C:", "D:", PrefixSlip::None},
+        {"C:", "/mnt/c", PrefixSlip::None},
+        {"c:", "\\\\server\\c", PrefixSlip::None},
+        {"C:\\", "D:\\", PrefixSlip::None},
+        {"C:\\", "/mnt/c/", PrefixSlip::None},
+        {"C:/", "D:/", PrefixSlip::None},
+        {"Ｃ：", "D:", PrefixSlip::None},
+        {"C:\\", "/", PrefixSlip::None},
+        {"C:", "D", PrefixSlip::DriveToRelative},
+        {"C:", "mnt/c", PrefixSlip::DriveToRelative},
+        {"Z:", "~/c", PrefixSlip::DriveToRelative},
+        {"Ｃ：", "D", PrefixSlip::DriveToRelative},
+        {"C:\\", "D\\", PrefixSlip::DriveToRelative},
+        {"C:\\", "D:\\x\\", PrefixSlip::DriveToRelative},
+        {"C:", " ", PrefixSlip::DriveToRelative},
+        // Not drives: a digit or a symbol before the colon, or more after it.
+        {"9:", "D", PrefixSlip::None},
+        {"@:", "D", PrefixSlip::None},
+        {"C:\\x", "D", PrefixSlip::None},
+        // Both or neither end in a separator.
+        {"C:\\", "/mnt/c", PrefixSlip::SeparatorMismatch},
+        {"C:", "D:\\", PrefixSlip::SeparatorMismatch},
+        {"C:", "/mnt/c/", PrefixSlip::SeparatorMismatch},
+        {"/media/old/", "/media/new", PrefixSlip::SeparatorMismatch},
+        {"/media/old", "/media/new\\", PrefixSlip::SeparatorMismatch},
+        {"C:\\Docs", "E:\\Archive\\", PrefixSlip::SeparatorMismatch},
+        {"/media/old", "/media/new", PrefixSlip::None},
+        {"/media/old/", "/media/new/", PrefixSlip::None},
+        {"C:\\Docs\\", "/srv/docs/", PrefixSlip::None},
+        {" ", "Z", PrefixSlip::None},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.oldPrefix) + " -> " + c.newPrefix);
+        EXPECT_EQ(checkPrefixes(QString::fromUtf8(c.oldPrefix), QString::fromUtf8(c.newPrefix)),
+                  c.expected);
+    }
+}
+
+TEST(ConvertPrefix, DriveMovedIntoASlashFolderTakesSlashesThroughout)
+{
+    EXPECT_EQ(convertPrefix("C:\\Users\\k\\a.doc", "C:", "/mnt/c"),
+              QString("/mnt/c/Users/k/a.doc"));
+    EXPECT_EQ(convertPrefix("c:\\Users\\k\\", "C:\\", "/mnt/c/"), QString("/mnt/c/Users/k/"));
+    EXPECT_EQ(convertPrefix("C:", "C:", "/mnt/c"), QString("/mnt/c"));
+    EXPECT_EQ(convertPrefix("Ｃ：\\x\\y", "ｃ：", "/mnt/c"), QString("/mnt/c/x/y"));
+    // Anything else keeps its separators as stored.
+    EXPECT_EQ(convertPrefix("C:\\a\\b", "C:", "D:"), QString("D:\\a\\b"));
+    EXPECT_EQ(convertPrefix("C:\\a\\b", "C:", "\\\\srv\\c"), QString("\\\\srv\\c\\a\\b"));
+    EXPECT_EQ(convertPrefix("C:\\a\\b", "C", "D"), QString("D:\\a\\b"));
+    EXPECT_EQ(convertPrefix("C:\\a\\b", "C:\\a", "/srv"), QString("/srv\\b"));
+    EXPECT_EQ(convertPrefix("/media/old\\x", "/media/old", "/media/new"), QString("/media/new\\x"));
+}
+
+TEST(ConvertPrefix, WebAddressesAreNeverTouched)
+{
+    for (const char* address :
+         {"http://example.com/a", "HTTPS://example.com/", "ftp://h/x", "file:///C:/x"}) {
+        SCOPED_TRACE(address);
+        const QString value = QString::fromLatin1(address);
+        EXPECT_FALSE(convertPrefix(value, value.left(1), "x"));
+        EXPECT_FALSE(convertPrefix(value, value.left(5), "/x"));
+    }
+    // A drive letter before "//" is still a drive.
+    EXPECT_EQ(convertPrefix("C://x", "C", "D"), QString("D://x"));
+}
+
 TEST(ConvertLinkTargets, ConvertsEveryLineThatBeginsWithThePrefix)
 {
     EXPECT_EQ(convertLinkTargets("http://x/\r\n/media/old/y\r\n", "/media/old", "/srv"),
               QString("http://x/\r\n/srv/y\r\n"));
     EXPECT_EQ(convertLinkTargets(" \r\n", " ", "Z"), QString("Z\r\n"));
+    EXPECT_EQ(convertLinkTargets("http://h/a\r\nh:\\b\r\n", "h", "x"),
+              QString("http://h/a\r\nx:\\b\r\n"));
     EXPECT_FALSE(convertLinkTargets("", "C", "D"));
 }
 
@@ -171,6 +275,144 @@ TEST_F(DriveConversionTest, EveryLinkTargetOfATitleMoves)
     EXPECT_EQ(column("ファイルパス", "a"), "D:\\a.doc\r\nD:\\b.doc\r\n");
     EXPECT_EQ(column("ファイルパス", "b"), "E:\\c.doc\r\nD:\\d.doc\r\n");
     EXPECT_EQ(column("ファイルパス", "c"), "E:\\e.doc\r\n");
+}
+
+struct Row {
+    QLineEdit* oldField;
+    QLineEdit* newField;
+    QPushButton* button;
+    const char* column;
+};
+
+std::vector<Row> rowsOf(Form2& dialog)
+{
+    return {{dialog.Text3, dialog.Text5, dialog.Command3, "サムネイルパス"},
+            {dialog.Text6, dialog.Text7, dialog.Command4, "ファイルパス"},
+            {dialog.Text8, dialog.Text9, dialog.Command5, "起動オプション"},
+            {dialog.Text10, dialog.Text11, dialog.Command6, "作業フォルダ"}};
+}
+
+TEST_F(DriveConversionTest, SlipsAreRefusedOnEveryRowAndChangeNoRow)
+{
+    addTitle("a", "C:\\p\\a.bmp", "C:\\a.doc\r\nC:\\b.doc\r\n", "C:\\work", "C:\\opt.ini");
+    addTitle("b", "c:\\", "c:\\\r\n", "c:\\", "c:\\");
+    addTitle("c", "C:", "C:\r\n", "C:", "C:");
+    const QStringList before = everything();
+    struct Slip {
+        const char* oldPrefix;
+        const char* newPrefix;
+        const char* says;
+    };
+    const Slip slips[] = {
+        {"C", "D:", "１文字"},
+        {"C", "DE", "１文字"},
+        {"Ｚ", "Z:", "１文字"},
+        {"C:", "D", "/mnt/c）"},
+        {"C:\\", "D\\", "/mnt/c）"},
+        {"C:", "mnt", "/mnt/c）"},
+        {"C:\\", "/mnt/c", "区切り文字"},
+        {"C:", "D:\\", "区切り文字"},
+    };
+    for (const Row& row : rowsOf(*dialog)) {
+        for (const Slip& slip : slips) {
+            SCOPED_TRACE(std::string(row.column) + ": " + slip.oldPrefix + " -> " + slip.newPrefix);
+            fakes.dialogs.shown.clear();
+            row.oldField->setText(QString::fromUtf8(slip.oldPrefix));
+            row.newField->setText(QString::fromUtf8(slip.newPrefix));
+            row.button->click();
+            const QStringList said = messages();
+            ASSERT_EQ(said.size(), 1);
+            EXPECT_TRUE(said[0].contains(QString::fromUtf8(slip.says))) << said[0].toStdString();
+            EXPECT_TRUE(said[0].contains("変換は行っていません。"));
+            EXPECT_EQ(everything(), before);
+            // What was typed stays, to be mended.
+            EXPECT_EQ(row.newField->text(), QString::fromUtf8(slip.newPrefix));
+        }
+    }
+}
+
+TEST_F(DriveConversionTest, SafePairsConvertAsBefore)
+{
+    struct Pair {
+        const char* oldPrefix;
+        const char* newPrefix;
+        const char* stored;
+        const char* converted;
+    };
+    const Pair pairs[] = {
+        {"C", "D", "C:\\a\\b.doc", "D:\\a\\b.doc"},
+        {"C:", "D:", "c:\\a\\b.doc", "D:\\a\\b.doc"},
+        {"C:", "/mnt/c", "C:\\a\\b.doc", "/mnt/c/a/b.doc"},
+        {"C:\\", "/mnt/c/", "C:\\a\\b.doc", "/mnt/c/a/b.doc"},
+        {"/media/old", "/media/new", "/media/old/a/b.doc", "/media/new/a/b.doc"},
+        {" ", "Z", " ", "Z"},
+    };
+    const std::vector<Row> all = rowsOf(*dialog);
+    for (std::size_t i = 0; i < all.size(); ++i) {
+        const Row& row = all[i];
+        // Stored link targets end each line in CR LF.
+        const QString lineEnd = i == 1 ? "\r\n" : "";
+        for (const Pair& pair : pairs) {
+            SCOPED_TRACE(std::string(row.column) + ": " + pair.oldPrefix + " -> " + pair.newPrefix);
+            sql("DELETE FROM タイトル");
+            // In the rows' order: thumbnail, link targets, options, folder.
+            QStringList values(4, " ");
+            values[int(i)] = QString::fromUtf8(pair.stored) + lineEnd;
+            addTitle("a", values[0], values[1], values[3], values[2]);
+            fakes.dialogs.shown.clear();
+            row.oldField->setText(QString::fromUtf8(pair.oldPrefix));
+            row.newField->setText(QString::fromUtf8(pair.newPrefix));
+            row.button->click();
+            EXPECT_EQ(messages(), QStringList{kConverted});
+            EXPECT_EQ(column(row.column, "a"), QString::fromUtf8(pair.converted) + lineEnd);
+        }
+    }
+}
+
+TEST_F(DriveConversionTest, WindowsDriveMovesIntoALinuxFolderInAllFourColumns)
+{
+    addTitle("a", "C:\\Users\\k\\pics\\a.jpg",
+             "C:\\Users\\k\\a.doc\r\nhttp://example.com/c:\\x\r\nc:\\Data\\b.xls\r\n"
+             "E:\\other\\c.txt\r\n",
+             "C:\\Users\\k", "C:\\Users\\k\\opt.ini");
+    addTitle("b", "E:\\pics\\b.jpg", "http://example.com/\r\nE:\\x.doc\r\n", "E:\\work",
+             "-f C:\\x.ini");
+    addTitle("c", "C:", "C:\r\n", "C:\\", "C:\\Program Files\\x.exe");
+    const QStringList untouched = rows("SELECT * FROM タイトル WHERE タイトル名 = 'b'");
+
+    for (const Row& row : rowsOf(*dialog)) {
+        row.oldField->setText("C:");
+        row.newField->setText("/mnt/c");
+        row.button->click();
+    }
+    EXPECT_EQ(messages(), QStringList(4, kConverted));
+    EXPECT_EQ(rows("SELECT 説明, サムネイルパス, 作業フォルダ, 起動オプション FROM タイトル "
+                   "WHERE タイトル名 = 'a'"),
+              QStringList{" |/mnt/c/Users/k/pics/a.jpg|/mnt/c/Users/k|/mnt/c/Users/k/opt.ini"});
+    // Each link target on the drive moves; the web address and the target on
+    // another drive keep every character.
+    EXPECT_EQ(column("ファイルパス", "a"),
+              "/mnt/c/Users/k/a.doc\r\nhttp://example.com/c:\\x\r\n/mnt/c/Data/b.xls\r\n"
+              "E:\\other\\c.txt\r\n");
+    EXPECT_EQ(rows("SELECT * FROM タイトル WHERE タイトル名 = 'b'"), untouched);
+    EXPECT_EQ(rows("SELECT サムネイルパス, ファイルパス, 作業フォルダ, 起動オプション FROM "
+                   "タイトル WHERE タイトル名 = 'c'"),
+              QStringList{"/mnt/c|/mnt/c\r\n|/mnt/c/|/mnt/c/Program Files/x.exe"});
+}
+
+TEST_F(DriveConversionTest, FailingMoveIntoALinuxFolderLeavesEveryRowAsItWas)
+{
+    addTitle("a", " ", "C:\\a\\x.doc\r\nC:\\a\\y.doc\r\n");
+    addTitle("b", " ", "C:\\b\\x.doc\r\n");
+    addTitle("c", " ", "C:\\c\\x.doc\r\n");
+    sql("CREATE TRIGGER refuse BEFORE UPDATE ON タイトル WHEN OLD.タイトル名 = 'c' "
+        "BEGIN SELECT RAISE(ABORT, 'locked'); END");
+    const QStringList before = everything();
+    dialog->Text6->setText("C:");
+    dialog->Text7->setText("/mnt/c");
+    dialog->Command4->click();
+    EXPECT_EQ(messages(), QStringList{"「ドライブ・コンバージョン」でエラーが発生しました。"});
+    EXPECT_EQ(everything(), before);
 }
 
 TEST_F(DriveConversionTest, EmptyFieldsAreAskedForLeftFirst)

@@ -1,18 +1,27 @@
+#include <QAbstractTextDocumentLayout>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextLayout>
 
 #include "maint/form2.h"
 #include "support/form_fixture.h"
 #include "ui/look.h"
 #include "ui/twips.h"
 
-namespace {
+namespace
+{
 
-class SettingsDialogTest : public FormFixture {
+class SettingsDialogTest : public FormFixture
+{
 protected:
     // The dialogs the main window has open; closed ones are gone once the
     // event loop has run their deletion.
@@ -60,6 +69,36 @@ TEST_F(SettingsDialogTest, OpensWithItsTextsColoursAndFrame)
     EXPECT_LT(dialog.Text10->geometry().bottom(), dialog.Image1->y());
     EXPECT_LT(dialog.Command2->geometry().bottom(), dialog.height());
     EXPECT_EQ(dialog.Image1->size(), QSize(200, 40));
+}
+
+TEST_F(SettingsDialogTest, ExplanationShowsAllSixLinesWithoutScrolling)
+{
+    // In the font the program gives every window.
+    const QFont appFont = QApplication::font();
+    QApplication::setFont(designFont(QStringLiteral("ＭＳ Ｐゴシック"), 9));
+    makeForm();
+    Form2 dialog(*form);
+    dialog.show();
+    // The scroll bars settle once the box has its size on the screen.
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    QPlainTextEdit* text = dialog.Text4;
+    QTextDocument* document = text->document();
+    ASSERT_EQ(document->blockCount(), 6);
+
+    double height = 2 * document->documentMargin();
+    for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
+        height += document->documentLayout()->blockBoundingRect(block).height();
+        // Every line ends inside the visible part, nothing wraps.
+        QTextCursor end(block);
+        end.movePosition(QTextCursor::EndOfBlock);
+        EXPECT_TRUE(text->viewport()->rect().contains(text->cursorRect(end)))
+            << "line " << block.blockNumber() + 1;
+        EXPECT_EQ(block.layout()->lineCount(), 1);
+    }
+    EXPECT_LE(height, text->viewport()->height());
+    EXPECT_EQ(text->verticalScrollBar()->maximum(), 0);
+    EXPECT_EQ(text->horizontalScrollBar()->maximum(), 0);
+    QApplication::setFont(appFont);
 }
 
 TEST_F(SettingsDialogTest, PrefixFieldsHoldAFolderPrefixInFull)

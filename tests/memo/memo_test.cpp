@@ -1,3 +1,5 @@
+#include <utility>
+
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -165,8 +167,8 @@ TEST_F(MemoTest, TitlesThatAreNoFileNameNeverReachOutsideTheMemoFolder)
     ASSERT_TRUE(QFile::copy(defaultMemo(), folder.filePath("QUILMO.ole")));
     const QStringList before = programFiles();
     const QStringList memosBefore = memoFiles();
-    const QString unsafe[] = {
-        "../QUILMO", "a/b", ".", "..", QString("x") + QChar(u'\0') + "y", "/tmp/quilmo-memo"};
+    const QString unsafe[] = {"../QUILMO", "a/b", "./x", QString("x") + QChar(u'\0') + "y",
+                              "/tmp/quilmo-memo"};
     for (const QString& title : unsafe) {
         SCOPED_TRACE(title.toStdString());
         form->Text8->clear();
@@ -181,6 +183,36 @@ TEST_F(MemoTest, TitlesThatAreNoFileNameNeverReachOutsideTheMemoFolder)
     EXPECT_EQ(programFiles(), before);
     EXPECT_EQ(memoFiles(), memosBefore);
     EXPECT_FALSE(QFile::exists("/tmp/quilmo-memo.ole"));
+}
+
+TEST_F(MemoTest, DotTitlesKeepTheirMemosInsideTheMemoFolder)
+{
+    const QStringList outside = programFiles();
+    // Each title gets its own picture, so a mix-up between them shows.
+    const std::pair<QString, QColor> titles[] = {
+        {".", Qt::red}, {"..", Qt::green}, {"...", Qt::blue}};
+    for (const auto& [title, ink] : titles) {
+        SCOPED_TRACE(title.toStdString());
+        paintOpen(title);
+        EXPECT_EQ(form->Text8->text(), kNewMemo);
+        fakes.paint.draw(scribbled(fakes.paint.picture.size(), ink));
+        form->Text8->clear();
+        form->Command39->click();
+        EXPECT_TRUE(form->Text8->text().isEmpty());
+    }
+    EXPECT_EQ(programFiles(), outside);
+    QStringList memos = memoFiles();
+    memos.sort();
+    EXPECT_EQ(memos, (QStringList{"....ole", "...ole", "..ole", "quilmo.ole"}));
+
+    for (const auto& [title, ink] : titles) {
+        SCOPED_TRACE(title.toStdString());
+        form->Text8->clear();
+        paintOpen(title);
+        EXPECT_TRUE(form->Text8->text().isEmpty());
+        EXPECT_TRUE(samePicture(fakes.paint.picture, scribbled(fakes.paint.picture.size(), ink)));
+        EXPECT_TRUE(samePicture(memo::readMemo(memoOf(title)), fakes.paint.picture));
+    }
 }
 
 TEST_F(MemoTest, ShorterPictureReplacesALongerOneWhole)

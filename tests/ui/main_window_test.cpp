@@ -2,6 +2,8 @@
 #include <QComboBox>
 #include <QCryptographicHash>
 #include <QFile>
+#include <QFontInfo>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -14,7 +16,8 @@
 #include "ui/shape.h"
 #include "ui/twips.h"
 
-namespace {
+namespace
+{
 
 QByteArray fileBytes(const QString& path)
 {
@@ -22,7 +25,8 @@ QByteArray fileBytes(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-class MainWindowTest : public FormFixture {
+class MainWindowTest : public FormFixture
+{
 protected:
     void storeOption(const QString& value)
     {
@@ -148,6 +152,38 @@ TEST_F(MainWindowTest, TickShowsMemoryLoadAndTime)
     fakes.clock.time = QTime(13, 5, 9);
     form->Timer1_Timer();
     EXPECT_EQ(form->Label18->text(), "13:05:09");
+}
+
+// The widest text the tick writes is measured in the label's own font: it has
+// to lie inside the label, inside the window and above the gauge frame.
+TEST_F(MainWindowTest, WidestGaugeTextFitsInsideTheWindowAboveTheFrame)
+{
+    makeForm();
+    form->show();
+    fakes.memory.load = 100;
+    form->Timer1_Timer();
+    const QLabel* label = form->Label17;
+    ASSERT_EQ(label->text(), "Memory 100%");
+
+    const QFontMetrics metrics(label->font());
+    const QRect drawn =
+        metrics.boundingRect(label->contentsRect(), int(label->alignment()), label->text());
+    EXPECT_TRUE(label->contentsRect().contains(drawn))
+        << drawn.width() << "x" << drawn.height() << " in " << label->width() << "x"
+        << label->height();
+    EXPECT_LE(metrics.horizontalAdvance(label->text()), label->contentsRect().width());
+    EXPECT_LE(metrics.height(), label->contentsRect().height());
+
+    const QRect inWindow = drawn.translated(label->pos());
+    EXPECT_TRUE(form->rect().contains(label->geometry()));
+    EXPECT_TRUE(form->rect().contains(inWindow));
+    EXPECT_LT(label->geometry().bottom(), form->Shape3->geometry().top());
+    EXPECT_LT(inWindow.bottom(), form->Shape3->geometry().top());
+    // It does not slip under the status line or the button row either.
+    EXPECT_GT(label->x(), form->Text8->geometry().right());
+    EXPECT_GE(label->y(), form->Command11->geometry().bottom());
+    // Still a text one can read.
+    EXPECT_GE(QFontInfo(label->font()).pixelSize(), 8);
 }
 
 TEST_F(MainWindowTest, ExitAnsweredNoOnlyEmptiesTheStatusLine)

@@ -233,10 +233,16 @@ void Form1::buildCommandRow()
 void Form1::buildBottomBand()
 {
     Label17 = makeLabel(this, "Label17", QStringLiteral("Memory 100%"));
-    Label17->setFont(smallFont());
-    placeTwips(Label17, 6930, 5800, 1095, 165);
     Shape3 = named(new Shape(this, Qt::black, std::nullopt), "Shape3");
     Shape3->setTwipsGeometry(6870, 5945, 1035, 135);
+    // The label's design box runs past the window's right edge and into the
+    // gauge frame. It keeps to the part inside the window and above the frame,
+    // in the small font made small enough for "Memory 100%", the widest text
+    // the tick writes.
+    QRect labelBox = twipsRect(6930, 5800, 1095, 165).intersected(rect());
+    labelBox.setBottom(Shape3->y() - 1);
+    Label17->setGeometry(labelBox);
+    Label17->setFont(fontFitting(smallFont(), Label17->text(), labelBox.size(), 7));
     Shape2 = named(new Shape(this, Qt::white, QColor(Qt::white)), "Shape2");
     Shape2->setTwipsGeometry(6885, 5950, 1005, 100);
     Shape1 = named(new Shape(this, QColor(0, 0, 255), QColor(0, 0, 255)), "Shape1");
