@@ -10,7 +10,7 @@ QUILMO_PACKAGES=(
   qt6-translations-l10n
   # The tests read window titles as Qt hands them to the window manager.
   qt6-base-private-dev
-  libsqlite3-dev libglib2.0-dev libwmf-dev shared-mime-info
+  libsqlite3-dev sqlite3 libglib2.0-dev libwmf-dev shared-mime-info
   libgtest-dev libbenchmark-dev
   fonts-ipafont-gothic adwaita-icon-theme
   # libwmf needs the standard PostScript fonts even to draw a metafile without text.

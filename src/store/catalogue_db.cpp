@@ -5,14 +5,14 @@
 #include <QFileInfo>
 #include <QUuid>
 
-#include "store/jet_pattern.h"
 #include "store/schema.h"
+#include "store/text_rule.h"
 
 using namespace schema;
 
 CatalogueDb::CatalogueDb(const QString& path) : SqliteDatabase(path, OpenMode::ExistingOnly)
 {
-    registerJetLike(*this);
+    registerTextRule(*this);
 }
 
 QString catalogueFilePath(const QString& programFolder)
@@ -60,10 +60,4 @@ bool createCatalogueIfMissing(const QString& path)
         return QFileInfo::exists(path);
     }
     return true;
-}
-
-void checkListSize(qsizetype rows)
-{
-    if (rows > kMaxListRows)
-        throw DbError("row count overflow");
 }

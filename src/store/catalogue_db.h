@@ -4,13 +4,17 @@
 
 #include "platform/database.h"
 
-// Every list the catalogue reads is counted in 16 bits: a longer result is an
-// overflow and takes the operation's failure path.
-constexpr int kMaxListRows = 32767;
+// A name refused because one that compares the same under the catalogue's
+// comparison rule is already stored.
+class DuplicateName : public DbError {
+public:
+    using DbError::DbError;
+};
 
 // The catalogue file of one operation: opened when the operation starts and
 // closed when it returns, so the file is never held while the user works.
-// Opening never creates the file. Throws DbError.
+// Opening never creates the file; the comparison rule's SQL functions are
+// registered on the connection. Throws DbError.
 class CatalogueDb : public SqliteDatabase {
 public:
     explicit CatalogueDb(const QString& path);
@@ -23,6 +27,3 @@ QString catalogueFilePath(const QString& programFolder);
 // 'Memory' = "1" when no file of that name exists. An existing file, whatever
 // it holds, is left untouched. Returns false only when creation failed.
 bool createCatalogueIfMissing(const QString& path);
-
-// Throws DbError when a list has outgrown the 16-bit row counter.
-void checkListSize(qsizetype rows);

@@ -1,6 +1,7 @@
 #include "store/category_queries.h"
 
 #include "store/catalogue_db.h"
+#include "store/name_lookup.h"
 #include "store/schema.h"
 
 using namespace schema;
@@ -11,10 +12,8 @@ QStringList listCategories(SqliteDatabase& db)
 {
     auto query = db.prepare(QStringLiteral("SELECT %1 FROM %2").arg(kCategoryName, kCategoryTable));
     QStringList names;
-    while (query.step()) {
+    while (query.step())
         names.append(query.text(0));
-        checkListSize(names.size());
-    }
     return names;
 }
 
@@ -22,25 +21,43 @@ void insertCategory(SqliteDatabase& db, const QString& name)
 {
     if (name.isEmpty())
         throw DbError("empty category name");
-    db.prepare(QStringLiteral("INSERT INTO %1 (%2) VALUES (?)").arg(kCategoryTable, kCategoryName))
-        .bind(1, name)
-        .step();
+    db.transaction([&] {
+        if (storedSpelling(db, kCategoryTable, kCategoryName, name))
+            throw DuplicateName("category exists");
+        db.prepare(
+              QStringLiteral("INSERT INTO %1 (%2) VALUES (?)").arg(kCategoryTable, kCategoryName))
+            .bind(1, name)
+            .step();
+    });
 }
 
 bool deleteCategory(SqliteDatabase& db, const QString& name)
 {
-    db.prepare(QStringLiteral("DELETE FROM %1 WHERE %2 = ?").arg(kCategoryTable, kCategoryName))
-        .bind(1, name)
-        .step();
-    return db.changes() > 0;
+    bool deleted = false;
+    db.transaction([&] {
+        const auto stored = storedSpelling(db, kCategoryTable, kCategoryName, name);
+        if (!stored)
+            return;
+        db.prepare(QStringLiteral("DELETE FROM %1 WHERE %2")
+                       .arg(kCategoryTable, exactMatch(kCategoryName, 1)))
+            .bind(1, *stored)
+            .step();
+        deleted = db.changes() > 0;
+    });
+    return deleted;
 }
 
 int deleteTitlesOfCategory(SqliteDatabase& db, const QString& name)
 {
-    db.prepare(QStringLiteral("DELETE FROM %1 WHERE %2 = ?").arg(kTitleTable, kCategoryName))
-        .bind(1, name)
-        .step();
-    return db.changes();
+    int deleted = 0;
+    db.transaction([&] {
+        const QString condition = categoryCondition(db, name);
+        db.prepare(QStringLiteral("DELETE FROM %1 WHERE %2").arg(kTitleTable, condition))
+            .bind(1, name)
+            .step();
+        deleted = db.changes();
+    });
+    return deleted;
 }
 
 } // namespace catalogue

@@ -5,17 +5,20 @@
 class SqliteDatabase;
 
 // The category table, without any window: each call throws DbError on an
-// engine failure.
+// engine failure. Names are found under the catalogue's comparison rule
+// (text_rule.h); where two stored names compare the same, the exact spelling
+// wins.
 namespace catalogue {
 
-// Every category name, in the engine's order. Throws past kMaxListRows.
+// Every category name, in the engine's order; there is no row limit.
 QStringList listCategories(SqliteDatabase& db);
-// Adds a category. An empty or existing name is refused with DbError.
+// Adds a category. An empty name is refused with DbError, a name that
+// compares the same as a stored one with DuplicateName.
 void insertCategory(SqliteDatabase& db, const QString& name);
 // Removes the category row; false when there was none.
 bool deleteCategory(SqliteDatabase& db, const QString& name);
-// Removes every title filed under the category in one statement, so either
-// all of them go or none; returns how many went.
+// Removes every title filed under the category (selected as listTitles does)
+// in one statement, so either all of them go or none; returns how many went.
 int deleteTitlesOfCategory(SqliteDatabase& db, const QString& name);
 
 } // namespace catalogue

@@ -7,21 +7,13 @@
 #include <QString>
 
 #include "platform/database.h"
+#include "store/text_rule.h"
 
 namespace {
 
-char32_t fold(char32_t c)
-{
-    if (c >= U'A' && c <= U'Z')
-        return c + 0x20;
-    if (c >= U'\uFF21' && c <= U'\uFF3A') // full-width Ａ to Ｚ
-        return c + 0x20;
-    return c;
-}
-
 bool isDigit(char32_t c)
 {
-    return (c >= U'0' && c <= U'9') || (c >= U'\uFF10' && c <= U'\uFF19');
+    return c >= U'0' && c <= U'9';
 }
 
 struct Pattern {
@@ -36,20 +28,21 @@ struct Pattern {
     std::vector<Item> items;
 };
 
+// Pattern items and the text are both compared in the comparison rule's
+// folded form, so matches() sees folded characters only.
 bool Pattern::Item::matches(char32_t c) const
 {
     switch (kind) {
     case Kind::Literal:
-        return fold(c) == literal;
+        return c == literal;
     case Kind::AnyOne:
         return true;
     case Kind::Digit:
         return isDigit(c);
     case Kind::Set: {
-        const char32_t f = fold(c);
         bool inSet = false;
         for (const auto& [low, high] : ranges)
-            inSet = inSet || (f >= low && f <= high);
+            inSet = inSet || (c >= low && c <= high);
         return inSet != negated;
     }
     case Kind::AnyRun:
@@ -58,13 +51,63 @@ bool Pattern::Item::matches(char32_t c) const
     return false;
 }
 
+std::u32string foldRun(const std::u32string& run)
+{
+    return foldForComparisonUcs4(QString::fromStdU32String(run));
+}
+
+// The contents of a [list]: runs between ASCII "-" are folded as a whole (so
+// ｶﾞ is one letter, が), then a "-" between two letters makes a range of the
+// folded ends; a "-" at either end stands for itself.
+void compileSet(const std::u32string& body, Pattern::Item& item)
+{
+    constexpr char32_t kDash = 0x110000; // outside Unicode: the ASCII "-" itself
+    std::u32string tokens;
+    std::u32string run;
+    for (const char32_t c : body) {
+        if (c == U'-') {
+            tokens += foldRun(run);
+            run.clear();
+            tokens += kDash;
+        } else {
+            run += c;
+        }
+    }
+    tokens += foldRun(run);
+    for (size_t j = 0; j < tokens.size(); ++j) {
+        const char32_t low = tokens[j] == kDash ? U'-' : tokens[j];
+        if (tokens[j] != kDash && j + 2 < tokens.size() && tokens[j + 1] == kDash &&
+            tokens[j + 2] != kDash) {
+            item.ranges.emplace_back(low, tokens[j + 2]);
+            j += 2;
+        } else {
+            item.ranges.emplace_back(low, low);
+        }
+    }
+}
+
 std::optional<Pattern> compile(const std::u32string& source)
 {
     Pattern pattern;
+    std::u32string literals;
+    // Literal text is folded a run at a time, so NFKC sees whole letters
+    // (a half-width kana with its voicing mark) before they become items.
+    const auto flushLiterals = [&] {
+        for (const char32_t c : foldRun(literals)) {
+            Pattern::Item item;
+            item.literal = c;
+            pattern.items.push_back(std::move(item));
+        }
+        literals.clear();
+    };
     for (size_t i = 0; i < source.size(); ++i) {
         const char32_t c = source[i];
+        if (c != U'*' && c != U'?' && c != U'#' && c != U'[') {
+            literals += c;
+            continue;
+        }
+        flushLiterals();
         Pattern::Item item;
-        item.kind = Pattern::Kind::Literal;
         if (c == U'*') {
             // A run of stars is one star; collapsing keeps matching linear.
             if (!pattern.items.empty() && pattern.items.back().kind == Pattern::Kind::AnyRun)
@@ -74,7 +117,7 @@ std::optional<Pattern> compile(const std::u32string& source)
             item.kind = Pattern::Kind::AnyOne;
         } else if (c == U'#') {
             item.kind = Pattern::Kind::Digit;
-        } else if (c == U'[') {
+        } else {
             const size_t close = source.find(U']', i + 1);
             if (close == std::u32string::npos)
                 return std::nullopt;
@@ -84,22 +127,12 @@ std::optional<Pattern> compile(const std::u32string& source)
                 item.negated = true;
                 ++j;
             }
-            for (; j < close; ++j) {
-                const char32_t low = fold(source[j]);
-                if (j + 2 < close && source[j + 1] == U'-') {
-                    const char32_t high = fold(source[j + 2]);
-                    item.ranges.emplace_back(low, high);
-                    j += 2;
-                } else {
-                    item.ranges.emplace_back(low, low);
-                }
-            }
+            compileSet(source.substr(j, close - j), item);
             i = close;
-        } else {
-            item.literal = fold(c);
         }
         pattern.items.push_back(std::move(item));
     }
+    flushLiterals();
     return pattern;
 }
 
@@ -136,6 +169,11 @@ std::u32string fromUtf8(const char* text)
     return QString::fromUtf8(text).toStdU32String();
 }
 
+std::u32string foldedFromUtf8(const char* text)
+{
+    return foldForComparisonUcs4(QString::fromUtf8(text));
+}
+
 void jetLikeFunction(sqlite3_context* context, int, sqlite3_value** args)
 {
     const auto* patternText = reinterpret_cast<const char*>(sqlite3_value_text(args[0]));
@@ -147,7 +185,7 @@ void jetLikeFunction(sqlite3_context* context, int, sqlite3_value** args)
     // The pattern is the same for every row of a query: compile it once and
     // let the engine keep it beside the statement.
     if (const auto* cached = static_cast<const Pattern*>(sqlite3_get_auxdata(context, 0))) {
-        sqlite3_result_int(context, match(*cached, fromUtf8(text)) ? 1 : 0);
+        sqlite3_result_int(context, match(*cached, foldedFromUtf8(text)) ? 1 : 0);
         return;
     }
     auto compiled = compile(fromUtf8(patternText));
@@ -155,7 +193,7 @@ void jetLikeFunction(sqlite3_context* context, int, sqlite3_value** args)
         sqlite3_result_error(context, "malformed pattern", -1);
         return;
     }
-    sqlite3_result_int(context, match(*compiled, fromUtf8(text)) ? 1 : 0);
+    sqlite3_result_int(context, match(*compiled, foldedFromUtf8(text)) ? 1 : 0);
     sqlite3_set_auxdata(context, 0, new Pattern(std::move(*compiled)),
                         [](void* p) { delete static_cast<Pattern*>(p); });
 }
@@ -167,11 +205,11 @@ std::optional<bool> jetLikeMatch(QStringView pattern, QStringView text)
     const auto compiled = compile(pattern.toString().toStdU32String());
     if (!compiled)
         return std::nullopt;
-    return match(*compiled, text.toString().toStdU32String());
+    return match(*compiled, foldForComparisonUcs4(text));
 }
 
 void registerJetLike(SqliteDatabase& db)
 {
-    sqlite3_create_function(db.handle(), "jetlike", 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC,
-                            nullptr, &jetLikeFunction, nullptr, nullptr);
+    sqlite3_create_function(db.handle(), "jetlike", 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
+                            &jetLikeFunction, nullptr, nullptr);
 }

@@ -1,8 +1,13 @@
 #include "store/title_queries.h"
 
+#include <algorithm>
+#include <vector>
+
 #include "platform/database.h"
 #include "store/catalogue_db.h"
+#include "store/name_lookup.h"
 #include "store/schema.h"
+#include "store/text_rule.h"
 
 using namespace schema;
 
@@ -13,10 +18,8 @@ namespace {
 QStringList readNames(SqliteStatement& query)
 {
     QStringList names;
-    while (query.step()) {
+    while (query.step())
         names.append(query.text(0));
-        checkListSize(names.size());
-    }
     return names;
 }
 
@@ -24,16 +27,35 @@ QStringList readNames(SqliteStatement& query)
 
 QStringList listTitles(SqliteDatabase& db, const QString& category)
 {
-    auto query = db.prepare(QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ? ORDER BY %1")
-                                .arg(kTitleName, kTitleTable, kCategoryName));
+    auto query = db.prepare(QStringLiteral("SELECT %1 FROM %2 WHERE %3")
+                                .arg(kTitleName, kTitleTable, categoryCondition(db, category)));
     query.bind(1, category);
-    return readNames(query);
+    // Sorted here rather than by ORDER BY on the key function: the engine's
+    // sorter over 40,000 key blobs costs more than computing the keys and
+    // sorting them in memory.
+    struct Keyed {
+        QByteArray key;
+        QString name;
+    };
+    std::vector<Keyed> keyed;
+    while (query.step()) {
+        QString name = query.text(0);
+        QByteArray key = japaneseSortKey(name);
+        keyed.push_back({std::move(key), std::move(name)});
+    }
+    std::sort(keyed.begin(), keyed.end(),
+              [](const Keyed& a, const Keyed& b) { return a.key < b.key; });
+    QStringList names;
+    names.reserve(qsizetype(keyed.size()));
+    for (Keyed& entry : keyed)
+        names.append(std::move(entry.name));
+    return names;
 }
 
 QStringList searchTitles(SqliteDatabase& db, const QString& category, const QString& searchText)
 {
-    auto query = db.prepare(QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ? AND jetlike(?, %1)")
-                                .arg(kTitleName, kTitleTable, kCategoryName));
+    auto query = db.prepare(QStringLiteral("SELECT %1 FROM %2 WHERE %3 AND jetlike(?2, %1)")
+                                .arg(kTitleName, kTitleTable, categoryCondition(db, category)));
     query.bind(1, category);
     query.bind(2, QLatin1Char('*') + searchText + QLatin1Char('*'));
     return readNames(query);
@@ -41,10 +63,14 @@ QStringList searchTitles(SqliteDatabase& db, const QString& category, const QStr
 
 std::optional<TitleRecord> readTitle(SqliteDatabase& db, const QString& name)
 {
-    auto query = db.prepare(QStringLiteral("SELECT %1, %2, %3, %4, %5, %6, %7 FROM %8 WHERE %1 = ?")
-                                .arg(kTitleName, kDescription, kThumbnailPath, kLinkTargets,
-                                     kWorkingFolder, kLaunchOptions, kCategoryName, kTitleTable));
-    query.bind(1, name);
+    const auto stored = storedSpelling(db, kTitleTable, kTitleName, name);
+    if (!stored)
+        return std::nullopt;
+    auto query =
+        db.prepare(QStringLiteral("SELECT %1, %2, %3, %4, %5, %6, %7 FROM %8 WHERE %9")
+                       .arg(kTitleName, kDescription, kThumbnailPath, kLinkTargets, kWorkingFolder,
+                            kLaunchOptions, kCategoryName, kTitleTable, exactMatch(kTitleName, 1)));
+    query.bind(1, *stored);
     if (!query.step())
         return std::nullopt;
     return TitleRecord{query.text(0), query.text(1), query.text(2), query.text(3),
@@ -69,39 +95,57 @@ SqliteStatement& bindColumns(SqliteStatement& statement, const TitleRecord& titl
 
 void insertTitle(SqliteDatabase& db, const TitleRecord& title)
 {
-    auto insert = db.prepare(QStringLiteral("INSERT INTO %1 (%2, %3, %4, %5, %6, %7, %8) "
-                                            "VALUES (?, ?, ?, ?, ?, ?, ?)")
-                                 .arg(kTitleTable, kTitleName, kDescription, kThumbnailPath,
-                                      kLinkTargets, kCategoryName, kWorkingFolder, kLaunchOptions));
-    bindColumns(insert, title).step();
+    db.transaction([&] {
+        if (storedSpelling(db, kTitleTable, kTitleName, title.name))
+            throw DuplicateName("title exists");
+        auto insert =
+            db.prepare(QStringLiteral("INSERT INTO %1 (%2, %3, %4, %5, %6, %7, %8) "
+                                      "VALUES (?, ?, ?, ?, ?, ?, ?)")
+                           .arg(kTitleTable, kTitleName, kDescription, kThumbnailPath, kLinkTargets,
+                                kCategoryName, kWorkingFolder, kLaunchOptions));
+        bindColumns(insert, title).step();
+    });
 }
 
 bool titleExists(SqliteDatabase& db, const QString& name)
 {
-    auto query = db.prepare(
-        QStringLiteral("SELECT 1 FROM %1 WHERE %2 = ?").arg(kTitleTable, kTitleName));
-    query.bind(1, name);
-    return query.step();
+    return storedSpelling(db, kTitleTable, kTitleName, name).has_value();
 }
 
 bool updateTitle(SqliteDatabase& db, const TitleRecord& title)
 {
-    // The name is written back as well: a title found regardless of case takes
-    // the spelling the editor shows, as every other field does.
-    auto update = db.prepare(QStringLiteral("UPDATE %1 SET %2 = ?, %3 = ?, %4 = ?, %5 = ?, %6 = ?, "
-                                            "%7 = ?, %8 = ? WHERE %2 = ?")
-                                 .arg(kTitleTable, kTitleName, kDescription, kThumbnailPath,
-                                      kLinkTargets, kCategoryName, kWorkingFolder, kLaunchOptions));
-    bindColumns(update, title).bind(8, title.name).step();
-    return db.changes() > 0;
+    bool updated = false;
+    db.transaction([&] {
+        const auto stored = storedSpelling(db, kTitleTable, kTitleName, title.name);
+        if (!stored)
+            return;
+        // The name is written back as well: a title found under the rule
+        // takes the spelling the editor shows, as every other field does.
+        auto update = db.prepare(QStringLiteral("UPDATE %1 SET %2 = ?1, %3 = ?2, %4 = ?3, "
+                                                "%5 = ?4, %6 = ?5, %7 = ?6, %8 = ?7 WHERE %9")
+                                     .arg(kTitleTable, kTitleName, kDescription, kThumbnailPath,
+                                          kLinkTargets, kCategoryName, kWorkingFolder,
+                                          kLaunchOptions, exactMatch(kTitleName, 8)));
+        bindColumns(update, title).bind(8, *stored).step();
+        updated = db.changes() > 0;
+    });
+    return updated;
 }
 
 bool deleteTitle(SqliteDatabase& db, const QString& name)
 {
-    db.prepare(QStringLiteral("DELETE FROM %1 WHERE %2 = ?").arg(kTitleTable, kTitleName))
-        .bind(1, name)
-        .step();
-    return db.changes() > 0;
+    bool deleted = false;
+    db.transaction([&] {
+        const auto stored = storedSpelling(db, kTitleTable, kTitleName, name);
+        if (!stored)
+            return;
+        db.prepare(
+              QStringLiteral("DELETE FROM %1 WHERE %2").arg(kTitleTable, exactMatch(kTitleName, 1)))
+            .bind(1, *stored)
+            .step();
+        deleted = db.changes() > 0;
+    });
+    return deleted;
 }
 
 } // namespace catalogue

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <string>
+
+#include <QByteArray>
+#include <QString>
+#include <QStringView>
+
+class SqliteDatabase;
+
+// The one comparison rule of the catalogue. Two texts are the same when their
+// folded forms are equal: Unicode NFKC (full-width Latin and digits become
+// half-width, half-width katakana full-width with their voiced marks joined),
+// full case folding (ß and ss are the same), katakana folded to hiragana.
+// Stored names are never rewritten; only comparisons go through the rule.
+QString foldForComparison(QStringView text);
+bool sameUnderRule(QStringView a, QStringView b);
+// The folded form as code points, for matchers that walk it.
+std::u32string foldForComparisonUcs4(QStringView text);
+
+// A byte string whose plain byte order is the catalogue's Japanese name order:
+// punctuation and symbols, then numbers (by value), Latin, kana (hiragana and
+// katakana of both widths together), kanji (in JIS order), other scripts.
+// Voicing and accents, then letter case and width, then the exact spelling
+// break ties, so two different names never get the same key.
+QByteArray japaneseSortKey(QStringView text);
+
+// SQL names of the rule on the program's own connections. They are never
+// written into the schema, so other SQLite tools can still open and edit the
+// file.
+//   ruled_fold(text)      the folded form
+//   ruled_sortkey(text)   the sort key as a BLOB
+//   jetlike(pattern, text) the narrowing-search pattern match
+void registerTextRule(SqliteDatabase& db);

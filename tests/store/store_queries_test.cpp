@@ -1,0 +1,356 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include "store/catalogue_db.h"
+#include "store/category_queries.h"
+#include "store/text_rule.h"
+#include "store/title_queries.h"
+
+namespace {
+
+// A fresh catalogue file in its own folder, opened the way the program opens
+// it (with the comparison rule registered).
+class StoreTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_dir.isValid());
+        m_path = catalogueFilePath(m_dir.path());
+        ASSERT_TRUE(createCatalogueIfMissing(m_path));
+    }
+
+    QString path() const { return m_path; }
+
+    // Writes as another SQLite program would: no functions registered.
+    void plainSql(const QString& statement)
+    {
+        SqliteDatabase plain(m_path);
+        plain.exec(statement);
+    }
+
+    void addTitle(const QString& name, const QString& category,
+                  const QString& description = QStringLiteral(" "))
+    {
+        CatalogueDb db(m_path);
+        catalogue::insertTitle(db, TitleRecord{name, description, QStringLiteral(" "),
+                                               QStringLiteral(" \r\n"), QStringLiteral(" "),
+                                               QStringLiteral(" "), category});
+    }
+
+    QStringList rows(const QString& query)
+    {
+        SqliteDatabase plain(m_path);
+        auto statement = plain.prepare(query);
+        QStringList result;
+        while (statement.step())
+            result.append(statement.text(0));
+        return result;
+    }
+
+    // Makes every following operation meet a locked file, as when another
+    // program holds a write transaction.
+    std::unique_ptr<SqliteDatabase> lockFile()
+    {
+        auto holder = std::make_unique<SqliteDatabase>(m_path);
+        holder->exec(QStringLiteral("BEGIN EXCLUSIVE"));
+        return holder;
+    }
+
+private:
+    QTemporaryDir m_dir;
+    QString m_path;
+};
+
+// ---- Selection by category ------------------------------------------------
+
+TEST_F(StoreTest, CategoryWrittenDifferentlySelectsItsTitles)
+{
+    addTitle("手順書", "ＤＯＣＳ");
+    addTitle("ｶﾅ資料", "ＤＯＣＳ");
+    addTitle("別件", "other");
+    CatalogueDb db(path());
+    for (const QString& typed : QStringList{"ｄｏｃｓ", "docs", "DOCS", "ＤＯＣＳ"}) {
+        EXPECT_EQ(catalogue::listTitles(db, typed), QStringList({"ｶﾅ資料", "手順書"}))
+            << typed.toStdString();
+        EXPECT_EQ(catalogue::searchTitles(db, typed, "かな"), QStringList({"ｶﾅ資料"}));
+    }
+    EXPECT_TRUE(catalogue::listTitles(db, "doc").isEmpty());
+    EXPECT_EQ(catalogue::deleteTitlesOfCategory(db, "ｄｏｃｓ"), 2);
+    EXPECT_EQ(rows("SELECT タイトル名 FROM タイトル"), QStringList({"別件"}));
+}
+
+TEST_F(StoreTest, KanaAndWidthOfACategoryAreIgnored)
+{
+    addTitle("a", "ｼﾞｬﾝﾙ");
+    CatalogueDb db(path());
+    EXPECT_EQ(catalogue::listTitles(db, "じゃんる"), QStringList({"a"}));
+    EXPECT_EQ(catalogue::listTitles(db, "ジャンル"), QStringList({"a"}));
+    EXPECT_TRUE(catalogue::listTitles(db, "シャンル").isEmpty());
+}
+
+// ---- Uniqueness -----------------------------------------------------------
+
+TEST_F(StoreTest, TitleThatComparesTheSameIsRefusedInAnyCategory)
+{
+    addTitle("abc", "x");
+    addTitle("カナ", "x");
+    addTitle("straße", "x");
+    const QString refused[] = {"ＡＢＣ", "ABC", "ａｂｃ", "かな", "ｶﾅ", "STRASSE", "カナ"};
+    for (const QString& name : refused) {
+        EXPECT_THROW(addTitle(name, "elsewhere", "new"), DuplicateName) << name.toStdString();
+    }
+    EXPECT_EQ(rows("SELECT count(*) FROM タイトル"), QStringList({"3"}));
+    EXPECT_EQ(rows("SELECT count(*) FROM タイトル WHERE 説明 = 'new'"), QStringList({"0"}));
+    // Names that only look alike are still new titles.
+    EXPECT_NO_THROW(addTitle("ガナ", "x"));
+    EXPECT_NO_THROW(addTitle("abd", "x"));
+}
+
+TEST_F(StoreTest, CategoryThatComparesTheSameIsRefused)
+{
+    CatalogueDb db(path());
+    catalogue::insertCategory(db, "ＤＯＣＳ");
+    catalogue::insertCategory(db, "かな");
+    for (const QString& name : QStringList{"docs", "Docs", "ｄｏｃｓ", "カナ", "ｶﾅ"})
+        EXPECT_THROW(catalogue::insertCategory(db, name), DuplicateName) << name.toStdString();
+    EXPECT_THROW(catalogue::insertCategory(db, ""), DbError);
+    EXPECT_EQ(catalogue::listCategories(db), QStringList({"ＤＯＣＳ", "かな"}));
+    EXPECT_NO_THROW(catalogue::insertCategory(db, "がな"));
+}
+
+// ---- One title by name ----------------------------------------------------
+
+TEST_F(StoreTest, TitleIsFoundByAnyWritingOfItsName)
+{
+    addTitle("ｶﾞｲﾄﾞ", "x", "guide");
+    CatalogueDb db(path());
+    const auto title = catalogue::readTitle(db, "がいど");
+    ASSERT_TRUE(title);
+    EXPECT_EQ(title->name, "ｶﾞｲﾄﾞ");
+    EXPECT_EQ(title->description, "guide");
+    EXPECT_TRUE(catalogue::titleExists(db, "ガイド"));
+    EXPECT_FALSE(catalogue::titleExists(db, "カイド"));
+    EXPECT_FALSE(catalogue::readTitle(db, "かいど"));
+
+    // An update through another writing takes that spelling, as the editor
+    // shows it; stored names are otherwise never rewritten.
+    EXPECT_TRUE(
+        catalogue::updateTitle(db, TitleRecord{"ガイド", "updated", " ", " \r\n", " ", " ", "x"}));
+    EXPECT_EQ(rows("SELECT タイトル名 || '|' || 説明 FROM タイトル"),
+              QStringList({"ガイド|updated"}));
+    EXPECT_FALSE(catalogue::updateTitle(db, TitleRecord{"カイド", "no", " ", " ", " ", " ", "x"}));
+    EXPECT_FALSE(catalogue::deleteTitle(db, "かいど"));
+    EXPECT_TRUE(catalogue::deleteTitle(db, "ｶﾞｲﾄﾞ"));
+    EXPECT_TRUE(rows("SELECT タイトル名 FROM タイトル").isEmpty());
+}
+
+// A file written before the rule (or by another tool) may hold names that now
+// compare the same: the exact spelling wins, and both are listed.
+TEST_F(StoreTest, OlderFileWithTwoNamesThatCompareTheSame)
+{
+    plainSql("INSERT INTO タイトル (タイトル名, 説明, カテゴリ名) VALUES "
+             "('カナ', 'katakana', 'old'), ('かな', 'hiragana', 'old'), "
+             "('ＡＢＣ', 'wide', 'old'), ('abc', 'narrow', 'old')");
+    plainSql("INSERT INTO カテゴリ VALUES ('ＤＯＣＳ'), ('docs')");
+    CatalogueDb db(path());
+    EXPECT_EQ(catalogue::listTitles(db, "old"), QStringList({"abc", "ＡＢＣ", "かな", "カナ"}));
+    EXPECT_EQ(catalogue::searchTitles(db, "old", "ｶﾅ").size(), 2);
+
+    EXPECT_EQ(catalogue::readTitle(db, "カナ")->description, "katakana");
+    EXPECT_EQ(catalogue::readTitle(db, "かな")->description, "hiragana");
+    EXPECT_EQ(catalogue::readTitle(db, "ＡＢＣ")->description, "wide");
+    EXPECT_EQ(catalogue::readTitle(db, "abc")->description, "narrow");
+    // No exact spelling: the one that differs in ASCII case only, else the
+    // first in binary order, always the same.
+    EXPECT_EQ(catalogue::readTitle(db, "ABC")->description, "narrow");
+    EXPECT_EQ(catalogue::readTitle(db, "ｶﾅ")->description, "hiragana");
+
+    EXPECT_TRUE(
+        catalogue::updateTitle(db, TitleRecord{"カナ", "changed", " ", " ", " ", " ", "old"}));
+    EXPECT_EQ(rows("SELECT 説明 FROM タイトル WHERE タイトル名 IN ('カナ', 'かな') ORDER BY 1"),
+              QStringList({"changed", "hiragana"}));
+    EXPECT_TRUE(catalogue::deleteTitle(db, "ＡＢＣ"));
+    EXPECT_EQ(rows("SELECT 説明 FROM タイトル WHERE 説明 IN ('wide', 'narrow')"),
+              QStringList({"narrow"}));
+
+    EXPECT_TRUE(catalogue::deleteCategory(db, "docs"));
+    EXPECT_EQ(rows("SELECT カテゴリ名 FROM カテゴリ"), QStringList({"ＤＯＣＳ"}));
+}
+
+TEST_F(StoreTest, OlderFileWithTwoCategorySpellingsSelectsTheExactOne)
+{
+    plainSql("INSERT INTO タイトル (タイトル名, カテゴリ名) VALUES "
+             "('wide1', 'ＤＯＣＳ'), ('narrow1', 'docs'), ('narrow2', 'docs')");
+    CatalogueDb db(path());
+    EXPECT_EQ(catalogue::listTitles(db, "ＤＯＣＳ"), QStringList({"wide1"}));
+    EXPECT_EQ(catalogue::listTitles(db, "docs"), QStringList({"narrow1", "narrow2"}));
+    // Neither spelling typed exactly: every title that compares the same.
+    EXPECT_EQ(catalogue::listTitles(db, "ｄｏｃｓ").size(), 3);
+    EXPECT_EQ(catalogue::deleteTitlesOfCategory(db, "docs"), 2);
+    EXPECT_EQ(rows("SELECT タイトル名 FROM タイトル"), QStringList({"wide1"}));
+}
+
+// ---- Order and size of the list -------------------------------------------
+
+TEST_F(StoreTest, ListIsInJapaneseOrder)
+{
+    const QStringList names = {"漢字", "ｶﾅ", "かき", "アイス", "ABC",
+                               "abd",  "10", "2",    "ｚ",     "ｶﾞｲﾄﾞ"};
+    for (const QString& name : names)
+        addTitle(name, "mix");
+    CatalogueDb db(path());
+    EXPECT_EQ(
+        catalogue::listTitles(db, "mix"),
+        QStringList({"2", "10", "ABC", "abd", "ｚ", "アイス", "ｶﾞｲﾄﾞ", "かき", "ｶﾅ", "漢字"}));
+}
+
+TEST_F(StoreTest, FortyThousandTitlesAreListedWhole)
+{
+    constexpr int kRows = 40000;
+    {
+        SqliteDatabase plain(path());
+        plain.transaction([&] {
+            auto insert =
+                plain.prepare("INSERT INTO タイトル (タイトル名, カテゴリ名) VALUES (?, 'big')");
+            for (int i = 0; i < kRows; ++i) {
+                // Every fourth name is written in katakana, the rest numbered.
+                insert.bind(1, i % 4 ? QStringLiteral("資料%1").arg(i)
+                                     : QStringLiteral("ｼﾘｮｳ%1").arg(i));
+                insert.step();
+                insert.reset();
+            }
+        });
+    }
+    CatalogueDb db(path());
+    const QStringList listed = catalogue::listTitles(db, "big");
+    ASSERT_EQ(listed.size(), kRows);
+    EXPECT_EQ(listed.first(), "ｼﾘｮｳ0");
+    EXPECT_EQ(listed.last(), QStringLiteral("資料%1").arg(kRows - 1));
+    EXPECT_TRUE(
+        std::is_sorted(listed.begin(), listed.end(), [](const QString& a, const QString& b) {
+            return japaneseSortKey(a) < japaneseSortKey(b);
+        }));
+    EXPECT_EQ(catalogue::searchTitles(db, "BIG", "").size(), kRows);
+    EXPECT_EQ(catalogue::searchTitles(db, "big", "しりょう").size(), kRows / 4);
+}
+
+// ---- The file stays a plain SQLite file -------------------------------------
+
+QString runShell(const QString& file, const QString& sql, int* exitCode)
+{
+    QProcess shell;
+    shell.start(QStringLiteral(QUILMO_SQLITE3_SHELL), {file, sql});
+    shell.waitForFinished(30000);
+    *exitCode = shell.exitStatus() == QProcess::NormalExit ? shell.exitCode() : -1;
+    return QString::fromUtf8(shell.readAllStandardOutput()).trimmed() +
+           QString::fromUtf8(shell.readAllStandardError()).trimmed();
+}
+
+TEST_F(StoreTest, PlainSqliteShellReadsAndEditsTheFile)
+{
+    addTitle("ＡＢＣ計画", "ＤＯＣＳ");
+    {
+        CatalogueDb db(path());
+        catalogue::insertCategory(db, "ＤＯＣＳ");
+        catalogue::updateTitle(db, TitleRecord{"abc計画", "d", " ", " ", " ", " ", "ＤＯＣＳ"});
+    }
+    int exitCode = 0;
+    // Nothing of the rule is written into the schema.
+    EXPECT_EQ(runShell(path(),
+                       "SELECT count(*) FROM sqlite_master WHERE sql LIKE '%ruled%' "
+                       "OR sql LIKE '%jetlike%'",
+                       &exitCode),
+              "0");
+    EXPECT_EQ(exitCode, 0);
+    EXPECT_EQ(runShell(path(), "PRAGMA integrity_check", &exitCode), "ok");
+    EXPECT_EQ(runShell(path(),
+                       "INSERT INTO タイトル (タイトル名, 説明, カテゴリ名) VALUES ('ｶﾅ', 'shell', "
+                       "'docs'); UPDATE タイトル SET 説明 = 'edited' WHERE タイトル名 = 'abc計画'; "
+                       "INSERT INTO カテゴリ VALUES ('other'); "
+                       "SELECT タイトル名 FROM タイトル ORDER BY タイトル名;",
+                       &exitCode),
+              "abc計画\nｶﾅ");
+    EXPECT_EQ(exitCode, 0);
+
+    // The program reads what the shell wrote, under the rule.
+    CatalogueDb db(path());
+    EXPECT_EQ(catalogue::readTitle(db, "ＡＢＣ計画")->description, "edited");
+    EXPECT_EQ(catalogue::readTitle(db, "かな")->description, "shell");
+    EXPECT_EQ(catalogue::listTitles(db, "ＤＯＣＳ"), QStringList({"abc計画"}));
+    EXPECT_EQ(catalogue::listTitles(db, "ｄｏｃｓ"), QStringList({"abc計画", "ｶﾅ"}));
+    EXPECT_EQ(catalogue::listCategories(db), QStringList({"ＤＯＣＳ", "other"}));
+}
+
+// ---- Failure paths --------------------------------------------------------
+
+TEST_F(StoreTest, EveryQueryFailsOnALockedFile)
+{
+    addTitle("a", "x");
+    CatalogueDb db(path());
+    const auto holder = lockFile();
+    const TitleRecord title{"b", " ", " ", " ", " ", " ", "x"};
+    EXPECT_THROW(catalogue::listTitles(db, "x"), DbError);
+    EXPECT_THROW(catalogue::searchTitles(db, "x", "a"), DbError);
+    EXPECT_THROW(catalogue::readTitle(db, "a"), DbError);
+    EXPECT_THROW(catalogue::titleExists(db, "a"), DbError);
+    EXPECT_THROW(catalogue::insertTitle(db, title), DbError);
+    EXPECT_THROW(catalogue::updateTitle(db, title), DbError);
+    EXPECT_THROW(catalogue::deleteTitle(db, "a"), DbError);
+    EXPECT_THROW(catalogue::listCategories(db), DbError);
+    EXPECT_THROW(catalogue::insertCategory(db, "y"), DbError);
+    EXPECT_THROW(catalogue::deleteCategory(db, "x"), DbError);
+    EXPECT_THROW(catalogue::deleteTitlesOfCategory(db, "x"), DbError);
+}
+
+TEST_F(StoreTest, RefusedWritesLeaveTheRowsAsTheyWere)
+{
+    addTitle("keep", "x", "before");
+    plainSql("CREATE TRIGGER refuse_update BEFORE UPDATE ON タイトル "
+             "BEGIN SELECT RAISE(ABORT, 'refused'); END");
+    plainSql("CREATE TRIGGER refuse_delete BEFORE DELETE ON タイトル "
+             "BEGIN SELECT RAISE(ABORT, 'refused'); END");
+    plainSql("CREATE TRIGGER refuse_category BEFORE DELETE ON カテゴリ "
+             "BEGIN SELECT RAISE(ABORT, 'refused'); END");
+    plainSql("INSERT INTO カテゴリ VALUES ('x')");
+    CatalogueDb db(path());
+    EXPECT_THROW(
+        catalogue::updateTitle(db, TitleRecord{"ＫＥＥＰ", "after", " ", " ", " ", " ", "x"}),
+        DbError);
+    EXPECT_THROW(catalogue::deleteTitle(db, "ｋｅｅｐ"), DbError);
+    EXPECT_THROW(catalogue::deleteTitlesOfCategory(db, "Ｘ"), DbError);
+    EXPECT_THROW(catalogue::deleteCategory(db, "Ｘ"), DbError);
+    EXPECT_EQ(rows("SELECT タイトル名 || 説明 FROM タイトル"), QStringList({"keepbefore"}));
+    EXPECT_EQ(rows("SELECT カテゴリ名 FROM カテゴリ"), QStringList({"x"}));
+}
+
+TEST_F(StoreTest, MalformedSearchPatternFails)
+{
+    addTitle("a[b", "x");
+    CatalogueDb db(path());
+    EXPECT_THROW(catalogue::searchTitles(db, "x", "[b"), DbError);
+    EXPECT_EQ(catalogue::searchTitles(db, "x", "[[]b"), QStringList({"a[b"}));
+}
+
+// The rule lives on the program's connections only: a connection without it
+// cannot run the catalogue's queries, and a missing table fails them too.
+TEST_F(StoreTest, QueriesNeedTheRuleAndTheTables)
+{
+    addTitle("a", "x");
+    {
+        SqliteDatabase plain(path());
+        EXPECT_THROW(catalogue::listTitles(plain, "Ｘ"), DbError);
+        EXPECT_THROW(catalogue::searchTitles(plain, "x", "a"), DbError);
+        EXPECT_THROW(catalogue::readTitle(plain, "A"), DbError);
+    }
+    plainSql("DROP TABLE タイトル");
+    CatalogueDb db(path());
+    EXPECT_THROW(catalogue::listTitles(db, "x"), DbError);
+    EXPECT_THROW(catalogue::insertTitle(db, TitleRecord{"b", " ", " ", " ", " ", " ", "x"}),
+                 DbError);
+}
+
+} // namespace
