@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
+#include <QtNumeric>
 
 #include <libwmf/api.h>
 #include <libwmf/gd.h>
@@ -46,6 +47,8 @@ quint16 u16be(const QByteArray& d, qsizetype at)
     return quint16((quint8(d[at]) << 8) | quint8(d[at + 1]));
 }
 
+// The header's numbers come straight from the file: every product and sum is
+// checked, since a width and height near 2^31 overflow any integer type.
 bool bmpComplete(const QByteArray& d)
 {
     if (d.size() < 30 || !d.startsWith("BM"))
@@ -54,7 +57,7 @@ bool bmpComplete(const QByteArray& d)
     const quint32 infoSize = u32le(d, 14);
     qint64 width = 0;
     qint64 height = 0;
-    quint32 bits = 0;
+    qint64 bits = 0;
     quint32 compression = 0;
     qint64 storedSize = 0;
     if (infoSize == 12) {
@@ -77,11 +80,17 @@ bool bmpComplete(const QByteArray& d)
     if (uncompressed) {
         if (width <= 0 || bits == 0)
             return true; // nonsense the decoder itself refuses
-        needed = (width * bits + 31) / 32 * 4 * height;
+        qint64 rowBits = 0;
+        qint64 rowBytes = 0;
+        if (qMulOverflow(width, bits, &rowBits) || qAddOverflow(rowBits, qint64(31), &rowBits) ||
+            qMulOverflow(rowBits / 32, qint64(4), &rowBytes) ||
+            qMulOverflow(rowBytes, height, &needed))
+            return false;
     } else {
         needed = storedSize;
     }
-    return dataOffset + needed <= d.size();
+    qint64 end = 0;
+    return !qAddOverflow(dataOffset, needed, &end) && end <= d.size();
 }
 
 // Walks the marker segments up to the end-of-image marker. Inside
@@ -184,16 +193,44 @@ bool gifComplete(const QByteArray& d)
 }
 
 // The whole file, or nothing: only regular files are read, so a pipe or a
-// device named like a picture cannot block the window.
+// device named like a picture cannot block the window. The buffer is sized to
+// the file; a file that shrinks meanwhile is read as far as it goes and judged
+// by the decoders like any other cut-off file.
 QByteArray readPictureFile(const QString& path)
 {
-    const QFileInfo info(path);
-    if (path.isEmpty() || !info.isFile() || info.size() > kMaxFileBytes)
+    if (path.isEmpty())
         return QByteArray();
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
         return QByteArray();
-    return file.read(kMaxFileBytes);
+    const qint64 size = file.size();
+    if (size <= 0 || size > kMaxFileBytes)
+        return QByteArray();
+    QByteArray bytes(qsizetype(size), Qt::Uninitialized);
+    const qint64 got = file.read(bytes.data(), size);
+    if (got <= 0)
+        return QByteArray();
+    bytes.truncate(qsizetype(got));
+    return bytes;
+}
+
+// The metafile header's counts against the bytes that are really there.
+// libwmf trusts them: it reserves twice the largest record size in bytes and
+// one object slot per declared object before reading a single record, so a
+// few hundred bytes could otherwise claim gigabytes.
+bool metafileCountsFit(const QByteArray& d)
+{
+    const qsizetype header = u32le(d, 0) == 0x9AC6CDD7u ? 22 : 0;
+    if (d.size() < header + 18)
+        return false;
+    const qint64 recordBytes = d.size() - header - 18;
+    const quint16 objects = u16le(d, header + 10);
+    const qint64 maxRecordWords = u32le(d, header + 12);
+    // Every record is at least three words (size and function); every
+    // object is made by a record of its own.
+    constexpr qint64 kSmallestRecordBytes = 6;
+    return maxRecordWords >= 3 && maxRecordWords * 2 <= recordBytes &&
+           qint64(objects) * kSmallestRecordBytes <= recordBytes;
 }
 
 struct MetafileRender {
@@ -222,6 +259,8 @@ QImage renderMetafile(const QByteArray& bytes, const QSize& target, QSize* ownSi
 {
     if (ownSize)
         *ownSize = QSize();
+    if (!looksLikeMetafile(bytes) || !metafileCountsFit(bytes))
+        return QImage();
     MetafileRender render;
     render.clock.start();
 
@@ -340,7 +379,17 @@ QImage QtPictureLoader::load(const QString& path, const QSize& displaySize)
     reader.setDecideFormatFromContent(true);
     if (!reader.canRead() || !pictureDataComplete(data, reader.format()))
         return QImage();
-    if (displaySize.isValid() && !displaySize.isEmpty())
+    if (displaySize.isValid() && !displaySize.isEmpty()) {
         reader.setScaledSize(displaySize);
-    return reader.read();
+        return reader.read();
+    }
+    // The size the header states is the one the caller lays the picture out
+    // by; a file whose pixels come out at another size is broken (a GIF's
+    // frame can contradict its screen size, and the decoder then believes
+    // one and the header reading the other).
+    const QSize stated = reader.size();
+    QImage image = reader.read();
+    if (stated.isValid() && image.size() != stated)
+        return QImage();
+    return image;
 }

@@ -17,8 +17,8 @@ public:
     virtual QSize pictureSize(const QString& path) = 0;
 
     // Decodes the whole picture, scaled to displaySize when that is valid and
-    // at its own size otherwise. A missing, unknown, malformed or truncated
-    // file gives a null image.
+    // at its own size otherwise, which is always the size pictureSize gives.
+    // A missing, unknown, malformed or truncated file gives a null image.
     virtual QImage load(const QString& path, const QSize& displaySize) = 0;
 };
 

@@ -61,7 +61,13 @@ QComboBox* makeCombo(QWidget* parent, const char* name)
 } // namespace
 
 Form1::Form1(const Services& services, QString programFolder, QWidget* parent)
-    : QWidget(parent), m_services(services), m_programFolder(std::move(programFolder))
+    : Form1(services, programFolder, programFolder, parent)
+{
+}
+
+Form1::Form1(const Services& services, QString dataFolder, QString sharedFolder, QWidget* parent)
+    : QWidget(parent), m_services(services), m_programFolder(std::move(dataFolder)),
+      m_sharedFolder(std::move(sharedFolder))
 {
     installFontSubstitutes();
     setObjectName(QStringLiteral("Form1"));
@@ -73,7 +79,7 @@ Form1::Form1(const Services& services, QString programFolder, QWidget* parent)
 
     QIcon icon;
     for (const char* size : {"16", "32"}) {
-        const QString file = QDir(m_programFolder).filePath(
+        const QString file = QDir(m_sharedFolder).filePath(
             QStringLiteral("icons/quilmo-%1.png").arg(QLatin1String(size)));
         if (QFile::exists(file))
             icon.addFile(file);
