@@ -1,4 +1,5 @@
 #include <csignal>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -237,6 +238,31 @@ TEST_F(JetConversionTest, AFolderThatCannotBeWrittenFailsCleanly)
     QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     EXPECT_FALSE(outcome.converted);
     EXPECT_FALSE(outcome.reason.isEmpty());
+    expectUntouched();
+}
+
+TEST_F(JetConversionTest, AFullDiskFailsCleanly)
+{
+    auto source = fakeJetCatalogue();
+    for (int i = 0; i < 5000; ++i)
+        addFakeTitle(source, {QStringLiteral("Title %1").arg(i), QString(200, u'説')});
+    // The file size limit makes every write past 256 KiB fail as a full disk
+    // would; set in a child so the test program keeps its own limits.
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{256 * 1024, 256 * 1024};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        const auto outcome = jet::convertJetCatalogue(source, path());
+        ::_exit(!outcome.converted && outcome.reason.contains(QStringLiteral("書き込めません"))
+                    ? 0
+                    : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "the conversion did not fail with the writing reason";
     expectUntouched();
 }
 
