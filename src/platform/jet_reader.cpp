@@ -1,5 +1,8 @@
 #include "platform/jet_reader.h"
 
+// glib first: mdbtools.h includes it inside extern "C", where the C++
+// templates glib pulls in cannot be declared.
+#include <glib.h>
 #include <mdbtools.h>
 
 #include <QFile>
@@ -111,6 +114,7 @@ public:
         m_mdb = mdb_open(QFile::encodeName(path).constData(), MDB_NOFLAGS);
         if (!m_mdb)
             throw JetError("the Jet database could not be opened: " + path.toStdString());
+        useWindowsJapaneseCodePage();
         // The format mdb-export prints in the C locale, whatever the user's
         // locale says.
         mdb_set_date_fmt(m_mdb, "%m/%d/%y %H:%M:%S");
@@ -152,6 +156,23 @@ public:
     }
 
 private:
+    // A Jet 3 file keeps its text in the code page its header names. For 932
+    // the library picks plain Shift_JIS, which lacks the characters Windows
+    // adds to it (①, ㈱, "～" as the full-width tilde): those would turn into
+    // "?" or another character. Windows wrote the file, so its code page is
+    // the one to read it with. A choice the user made in MDB_JET3_CHARSET
+    // stands.
+    void useWindowsJapaneseCodePage()
+    {
+        if (m_mdb->f->jet_version != MDB_VER_JET3 || m_mdb->f->code_page != 932 ||
+            qEnvironmentVariableIsSet("MDB_JET3_CHARSET"))
+            return;
+        mdb_iconv_close(m_mdb);
+        qputenv("MDB_JET3_CHARSET", "CP932");
+        mdb_iconv_init(m_mdb);
+        qunsetenv("MDB_JET3_CHARSET");
+    }
+
     MdbHandle* m_mdb = nullptr;
 };
 

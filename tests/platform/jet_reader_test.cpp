@@ -167,3 +167,60 @@ TEST(JetReader, FixtureStaysByteForByte)
     ASSERT_TRUE(after.open(QIODevice::ReadOnly));
     EXPECT_EQ(after.readAll(), bytes);
 }
+
+namespace
+{
+
+// The header of a Jet 3 file from offset 0x18 is scrambled with RC4 under a
+// fixed key; the code page lies in it.
+void rc4(QByteArray& bytes, qsizetype from, qsizetype length)
+{
+    const unsigned char key[] = {0xc7, 0xda, 0x39, 0x6b};
+    unsigned char state[256];
+    for (int i = 0; i < 256; ++i)
+        state[i] = static_cast<unsigned char>(i);
+    for (int i = 0, j = 0; i < 256; ++i) {
+        j = (j + state[i] + key[i % 4]) & 0xff;
+        std::swap(state[i], state[j]);
+    }
+    for (qsizetype n = 0, i = 0, j = 0; n < length; ++n) {
+        i = (i + 1) & 0xff;
+        j = (j + state[i]) & 0xff;
+        std::swap(state[i], state[j]);
+        bytes[from + n] = char(bytes[from + n] ^ state[(state[i] + state[j]) & 0xff]);
+    }
+}
+
+} // namespace
+
+TEST(JetReader, Jet3JapaneseTextIsReadInTheWindowsCodePage)
+{
+    QFile sample(jetFixture("jet3-sample.mdb"));
+    ASSERT_TRUE(sample.open(QIODevice::ReadOnly));
+    QByteArray bytes = sample.readAll();
+    // The sample's header says code page 1252; make it say 932.
+    rc4(bytes, 0x18, 126);
+    ASSERT_EQ(quint8(bytes[0x3c]) | quint8(bytes[0x3d]) << 8, 1252);
+    bytes[0x3c] = char(932 & 0xff);
+    bytes[0x3d] = char(932 >> 8);
+    rc4(bytes, 0x18, 126);
+    // "abcdefg" of Table1 becomes あ, the full-width tilde, ① and g in the
+    // Windows code page: seven bytes as before.
+    const qsizetype at = bytes.indexOf("abcdefg");
+    ASSERT_GE(at, 0);
+    ASSERT_EQ(bytes.indexOf("abcdefg", at + 1), -1);
+    bytes.replace(at, 7, QByteArray("\x82\xa0\x81\x60\x87\x40g", 7));
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath("QUILMO.mdb");
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+    file.close();
+
+    auto db = openJetDatabase(path);
+    const auto rows = readAll(*db->openTable("Table1"));
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[1][0].value_or(QString()), QStringLiteral("あ～①g"));
+    EXPECT_EQ(rows[1][1].value_or(QString()), "hijklmnop");
+}
