@@ -6,6 +6,7 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 source scripts/install-deps.sh
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILMO_TESTS=OFF -DQUILMO_BENCH=OFF
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILMO_TESTS=OFF -DQUILMO_BENCH=OFF \
+  "${QUILMO_CMAKE_CACHE[@]}"
 cmake --build build --target quilmo
 exec ./build/quilmo "$@"

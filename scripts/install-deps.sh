@@ -4,7 +4,7 @@
 set -euo pipefail
 
 QUILMO_PACKAGES=(
-  g++ cmake ninja-build pkg-config
+  g++ cmake ninja-build pkg-config ccache
   qt6-base-dev qt6-image-formats-plugins libqt6svg6 libgl-dev
   # Qt's own buttons and dialogs in Japanese (qtbase_ja.qm).
   qt6-translations-l10n
@@ -42,3 +42,9 @@ if ((${#missing[@]})); then
   "${sudo[@]}" apt-get update -q
   "${sudo[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
 fi
+
+# Builds go through the compiler cache, with paths taken relative to the
+# repository, so a second build of the same sources (another clone, the
+# sanitizer build) compiles only what changed.
+export CCACHE_BASEDIR="$PWD"
+QUILMO_CMAKE_CACHE=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
