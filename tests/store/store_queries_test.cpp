@@ -10,11 +10,13 @@
 #include "store/text_rule.h"
 #include "store/title_queries.h"
 
-namespace {
+namespace
+{
 
 // A fresh catalogue file in its own folder, opened the way the program opens
 // it (with the comparison rule registered).
-class StoreTest : public ::testing::Test {
+class StoreTest : public ::testing::Test
+{
 protected:
     void SetUp() override
     {
@@ -120,6 +122,53 @@ TEST_F(StoreTest, CategoryThatComparesTheSameIsRefused)
     EXPECT_THROW(catalogue::insertCategory(db, ""), DbError);
     EXPECT_EQ(catalogue::listCategories(db), QStringList({"ＤＯＣＳ", "かな"}));
     EXPECT_NO_THROW(catalogue::insertCategory(db, "がな"));
+}
+
+// ---- Search over the whole stored text -------------------------------------
+
+TEST_F(StoreTest, SearchSeesTextAfterANul)
+{
+    const QString withNul = QStringLiteral("前書き") + QChar(0) + QStringLiteral("隠れた後半");
+    addTitle(withNul, "x");
+    addTitle("後半だけ", "y");
+    CatalogueDb db(path());
+    EXPECT_EQ(catalogue::searchTitles(db, "x", "隠れた"), QStringList({withNul}));
+    EXPECT_EQ(catalogue::searchTitles(db, "x", "書き?隠"), QStringList({withNul}));
+    EXPECT_TRUE(catalogue::searchTitles(db, "x", "書き隠").isEmpty());
+}
+
+TEST_F(StoreTest, LongNamesAreSearchedWhole)
+{
+    // Names that nearly hold the search text everywhere; one holds it at its
+    // very end, one across its middle.
+    const QString searchText = QString(999, QChar(u'あ')) + QChar(u'い');
+    {
+        SqliteDatabase plain(path());
+        plain.transaction([&] {
+            auto insert =
+                plain.prepare("INSERT INTO タイトル (タイトル名, カテゴリ名) VALUES (?, 'long')");
+            for (int i = 0; i < 100; ++i) {
+                QString name = QString::number(i) + QString(30000, QChar(u'ア'));
+                if (i == 17)
+                    name += QChar(u'イ');
+                if (i == 60)
+                    name.insert(15000, QChar(u'ｲ'));
+                insert.bind(1, name);
+                insert.step();
+                insert.reset();
+            }
+        });
+    }
+    CatalogueDb db(path());
+    QStringList found = catalogue::searchTitles(db, "long", searchText);
+    ASSERT_EQ(found.size(), 2);
+    std::sort(found.begin(), found.end(),
+              [](const QString& a, const QString& b) { return a.size() < b.size(); });
+    EXPECT_TRUE(found[0].startsWith("17") || found[0].startsWith("60"));
+    EXPECT_EQ(found[0].size(), 30003);
+    EXPECT_TRUE(catalogue::searchTitles(db, "long", searchText + QChar(u'い')).isEmpty());
+    EXPECT_EQ(catalogue::searchTitles(db, "long", "#" + searchText.right(10)).size(), 0);
+    EXPECT_EQ(catalogue::searchTitles(db, "long", "ｱｱ*ｲ").size(), 2);
 }
 
 // ---- One title by name ----------------------------------------------------
