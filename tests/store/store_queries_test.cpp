@@ -1,6 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <functional>
+#include <future>
+#include <thread>
+#include <vector>
 
 #include <QProcess>
 #include <QTemporaryDir>
@@ -340,6 +345,8 @@ TEST_F(StoreTest, EveryQueryFailsOnALockedFile)
 {
     addTitle("a", "x");
     CatalogueDb db(path());
+    // Each of these would otherwise wait the full five seconds.
+    db.setBusyTimeout(20);
     const auto holder = lockFile();
     const TitleRecord title{"b", " ", " ", " ", " ", " ", "x"};
     EXPECT_THROW(catalogue::listTitles(db, "x"), DbError);
@@ -353,6 +360,77 @@ TEST_F(StoreTest, EveryQueryFailsOnALockedFile)
     EXPECT_THROW(catalogue::insertCategory(db, "y"), DbError);
     EXPECT_THROW(catalogue::deleteCategory(db, "x"), DbError);
     EXPECT_THROW(catalogue::deleteTitlesOfCategory(db, "x"), DbError);
+}
+
+// Another window holding the file for a moment: the operation waits for it
+// and then does its work, whether it reads or writes.
+TEST_F(StoreTest, ALockReleasedAfterASecondIsWaitedFor)
+{
+    addTitle("a", "x");
+    const std::vector<std::function<void(CatalogueDb&)>> operations = {
+        [](CatalogueDb& db) {
+            catalogue::insertTitle(db, TitleRecord{"b", " ", " ", " ", " ", " ", "x"});
+        },
+        [](CatalogueDb& db) {
+            EXPECT_EQ(catalogue::listTitles(db, "x"), QStringList({"a", "b", "other"}));
+        },
+        [](CatalogueDb& db) { EXPECT_TRUE(catalogue::deleteTitle(db, "a")); },
+    };
+    for (const auto& operation : operations) {
+        std::promise<void> locked;
+        std::thread other([&] {
+            SqliteDatabase holder(path());
+            holder.exec(QStringLiteral("BEGIN EXCLUSIVE"));
+            holder.exec(QStringLiteral("INSERT OR IGNORE INTO タイトル (タイトル名, カテゴリ名) "
+                                       "VALUES ('other', 'x')"));
+            locked.set_value();
+            std::this_thread::sleep_for(std::chrono::seconds(1));
+            holder.exec(QStringLiteral("COMMIT"));
+        });
+        locked.get_future().wait();
+        CatalogueDb db(path());
+        EXPECT_NO_THROW(operation(db));
+        other.join();
+    }
+    EXPECT_EQ(rows("SELECT タイトル名 FROM タイトル ORDER BY 1"), QStringList({"b", "other"}));
+}
+
+// A file that stays locked fails the operation with the engine's error; it is
+// never taken for a duplicate name.
+TEST_F(StoreTest, ALockNeverReleasedFailsTheOperationAndIsNoDuplicate)
+{
+    addTitle("a", "x");
+    const auto holder = lockFile();
+    CatalogueDb db(path());
+    const auto failureOf = [](const std::function<void()>& operation) -> std::string {
+        try {
+            operation();
+        } catch (const DuplicateName&) {
+            return "duplicate";
+        } catch (const DbError& error) {
+            // The engine's own words, without what the layer above added.
+            const std::string what = error.what();
+            return what.substr(what.find(": ") + 2);
+        }
+        return "done";
+    };
+    EXPECT_EQ(failureOf([&] {
+                  catalogue::insertTitle(db, TitleRecord{"b", " ", " ", " ", " ", " ", "x"});
+              }),
+              "database is locked");
+    db.setBusyTimeout(20);
+    EXPECT_EQ(failureOf([&] { catalogue::insertCategory(db, "y"); }), "database is locked");
+    EXPECT_EQ(failureOf([&] {
+                  catalogue::insertTitle(db, TitleRecord{"A", " ", " ", " ", " ", " ", "x"});
+              }),
+              "database is locked");
+    holder->exec(QStringLiteral("ROLLBACK"));
+    // With the file free, a real duplicate is still told apart.
+    EXPECT_EQ(failureOf([&] {
+                  catalogue::insertTitle(db, TitleRecord{"A", " ", " ", " ", " ", " ", "x"});
+              }),
+              "duplicate");
+    EXPECT_EQ(rows("SELECT タイトル名 FROM タイトル"), QStringList({"a"}));
 }
 
 TEST_F(StoreTest, RefusedWritesLeaveTheRowsAsTheyWere)
