@@ -9,8 +9,7 @@
 #include "store/catalogue_db.h"
 #include "store/title_queries.h"
 
-namespace
-{
+namespace {
 
 constexpr int kTitles = 100;
 constexpr int kNameLength = 30000;

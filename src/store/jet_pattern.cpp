@@ -10,8 +10,7 @@
 #include "platform/database.h"
 #include "store/text_rule.h"
 
-namespace
-{
+namespace {
 
 bool isDigit(char32_t c)
 {
@@ -140,8 +139,7 @@ std::optional<Pattern> compile(const std::u32string& source)
 
 // A run of literal letters found with Knuth-Morris-Pratt: every text letter
 // is looked at a bounded number of times, however the run repeats itself.
-class LiteralRun
-{
+class LiteralRun {
 public:
     LiteralRun() = default;
     explicit LiteralRun(std::u32string letters) : m_letters(std::move(letters))

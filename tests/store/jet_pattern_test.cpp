@@ -8,8 +8,7 @@
 
 #include "store/jet_pattern.h"
 
-namespace
-{
+namespace {
 
 bool like(const char* pattern, const char* text)
 {

@@ -15,8 +15,7 @@
 #include "store/text_rule.h"
 #include "store/title_queries.h"
 
-namespace
-{
+namespace {
 
 // A fresh catalogue file in its own folder, opened the way the program opens
 // it (with the comparison rule registered).
@@ -248,6 +247,186 @@ TEST_F(StoreTest, OlderFileWithTwoCategorySpellingsSelectsTheExactOne)
     EXPECT_EQ(rows("SELECT タイトル名 FROM タイトル"), QStringList({"wide1"}));
 }
 
+// ---- Rows found by the row itself -------------------------------------------
+
+// A name written by another tool that is not UTF-8 reads as text with U+FFFD
+// in it, the same text as a real U+FFFD name: only its row finds it.
+TEST_F(StoreTest, TitleNamedInBytesThatAreNotUtf8IsHandledByItsRow)
+{
+    // "あf" followed by the lone byte FE, and "あf" followed by a real U+FFFD.
+    plainSql("INSERT INTO タイトル VALUES (CAST(x'e3818266fe' AS TEXT), 'bad bytes', ' ', "
+             "' ' || char(13, 10), 'x', ' ', ' ')");
+    plainSql("INSERT INTO タイトル VALUES ('あf' || char(65533), 'real', ' ', ' ', 'x', ' ', ' ')");
+    const QString shown = QStringLiteral("あf") + QChar(0xFFFD);
+    const qint64 badRow = rows("SELECT rowid FROM タイトル WHERE hex(タイトル名) = 'E3818266FE'")
+                              .first()
+                              .toLongLong();
+
+    CatalogueDb db(path());
+    const QList<NamedRow> listed = catalogue::listTitleRows(db, "x");
+    ASSERT_EQ(listed.size(), 2);
+    EXPECT_EQ(listed[0].name, shown);
+    EXPECT_EQ(listed[1].name, shown);
+    EXPECT_TRUE(listed.contains(NamedRow{badRow, shown}));
+    EXPECT_EQ(catalogue::searchTitleRows(db, "x", "あf").size(), 2);
+
+    const auto read = catalogue::readTitleByRow(db, badRow);
+    ASSERT_TRUE(read);
+    EXPECT_EQ(read->record.name, shown);
+    EXPECT_EQ(read->record.description, "bad bytes");
+    EXPECT_EQ(read->record.category, "x");
+
+    // Updating the other fields keeps the name's stored bytes.
+    TitleRecord changed = read->record;
+    changed.description = "updated";
+    EXPECT_TRUE(catalogue::updateTitleByRow(db, badRow, changed));
+    EXPECT_EQ(rows("SELECT hex(タイトル名) || ' ' || 説明 FROM タイトル ORDER BY 1"),
+              QStringList({"E3818266EFBFBD real", "E3818266FE updated"}));
+    // The same with the conditional write, after a fresh read.
+    changed.description = "again";
+    EXPECT_EQ(
+        catalogue::updateTitleIfUnchanged(db, *catalogue::readTitleByRow(db, badRow), changed),
+        WriteOutcome::Done);
+    EXPECT_EQ(rows("SELECT 説明 FROM タイトル WHERE hex(タイトル名) = 'E3818266FE'"),
+              QStringList({"again"}));
+
+    EXPECT_TRUE(catalogue::deleteTitleByRow(db, badRow));
+    EXPECT_EQ(rows("SELECT hex(タイトル名) || ' ' || 説明 FROM タイトル"),
+              QStringList({"E3818266EFBFBD real"}));
+    EXPECT_FALSE(catalogue::deleteTitleByRow(db, badRow));
+    EXPECT_FALSE(catalogue::readTitleByRow(db, badRow));
+    EXPECT_FALSE(catalogue::updateTitleByRow(db, badRow, changed));
+}
+
+TEST_F(StoreTest, UpdateByRowRenamesOnlyToAFreeName)
+{
+    addTitle("one", "x", "first");
+    addTitle("ｶﾅ", "x", "second");
+    CatalogueDb db(path());
+    const auto one = catalogue::readStoredTitle(db, "ONE");
+    ASSERT_TRUE(one);
+    TitleRecord renamed = one->record;
+    renamed.name = "かな";
+    EXPECT_THROW(catalogue::updateTitleByRow(db, one->row, renamed), DuplicateName);
+    EXPECT_THROW(catalogue::updateTitleIfUnchanged(db, *one, renamed), DuplicateName);
+    renamed.name = "ONE";
+    EXPECT_TRUE(catalogue::updateTitleByRow(db, one->row, renamed));
+    renamed.name = "two";
+    EXPECT_TRUE(catalogue::updateTitleByRow(db, one->row, renamed));
+    EXPECT_EQ(rows("SELECT タイトル名 || ' ' || 説明 FROM タイトル ORDER BY 1"),
+              QStringList({"two first", "ｶﾅ second"}));
+}
+
+TEST_F(StoreTest, CategoryNamedInBytesThatAreNotUtf8IsHandledByItsRow)
+{
+    plainSql("INSERT INTO カテゴリ VALUES (CAST(x'c3' AS TEXT)), (char(65533)), ('other')");
+    plainSql("INSERT INTO タイトル (タイトル名, カテゴリ名) VALUES "
+             "('in bad', CAST(x'c3' AS TEXT)), ('also bad', CAST(x'c3' AS TEXT)), "
+             "('in real', char(65533))");
+    const qint64 badRow =
+        rows("SELECT rowid FROM カテゴリ WHERE hex(カテゴリ名) = 'C3'").first().toLongLong();
+    const qint64 realRow =
+        rows("SELECT rowid FROM カテゴリ WHERE hex(カテゴリ名) = 'EFBFBD'").first().toLongLong();
+    CatalogueDb db(path());
+    const QList<NamedRow> categories = catalogue::listCategoryRows(db);
+    ASSERT_EQ(categories.size(), 3);
+    EXPECT_TRUE(categories.contains(NamedRow{badRow, QString(QChar(0xFFFD))}));
+
+    EXPECT_EQ(catalogue::listTitleRowsOfCategoryRow(db, badRow).size(), 2);
+    EXPECT_EQ(catalogue::listTitleRowsOfCategoryRow(db, realRow).size(), 1);
+    EXPECT_EQ(catalogue::searchTitleRowsOfCategoryRow(db, badRow, "ALSO").size(), 1);
+    // A category row that holds no titles lists none; a vanished row neither.
+    EXPECT_TRUE(catalogue::listTitleRowsOfCategoryRow(db, badRow + realRow + 100).isEmpty());
+
+    EXPECT_EQ(catalogue::deleteTitlesOfCategoryRow(db, badRow), 2);
+    EXPECT_TRUE(catalogue::deleteCategoryByRow(db, badRow));
+    EXPECT_FALSE(catalogue::deleteCategoryByRow(db, badRow));
+    EXPECT_EQ(rows("SELECT hex(カテゴリ名) FROM カテゴリ ORDER BY 1"),
+              QStringList({"6F74686572", "EFBFBD"}));
+    EXPECT_EQ(rows("SELECT タイトル名 FROM タイトル"), QStringList({"in real"}));
+}
+
+// ---- Writes that depend on what was read -------------------------------------
+
+TEST_F(StoreTest, UpdateOfATitleChangedSinceReadIsRefused)
+{
+    addTitle("共有", "x", "original");
+    CatalogueDb a(path());
+    CatalogueDb b(path());
+    const auto readByA = catalogue::readStoredTitle(a, "共有");
+    const auto readByB = catalogue::readStoredTitle(b, "共有");
+    ASSERT_TRUE(readByA && readByB);
+    TitleRecord fromB = readByB->record;
+    fromB.description = "from B";
+    EXPECT_EQ(catalogue::updateTitleIfUnchanged(b, *readByB, fromB), WriteOutcome::Done);
+
+    TitleRecord fromA = readByA->record;
+    fromA.description = "from A";
+    fromA.category = "moved";
+    EXPECT_EQ(catalogue::updateTitleIfUnchanged(a, *readByA, fromA),
+              WriteOutcome::ChangedSinceRead);
+    EXPECT_EQ(rows("SELECT 説明 || ' ' || カテゴリ名 FROM タイトル"), QStringList({"from B x"}));
+    // Read again, the same write goes through.
+    EXPECT_EQ(catalogue::updateTitleIfUnchanged(a, *catalogue::readStoredTitle(a, "共有"), fromA),
+              WriteOutcome::Done);
+    EXPECT_EQ(rows("SELECT 説明 || ' ' || カテゴリ名 FROM タイトル"),
+              QStringList({"from A moved"}));
+}
+
+TEST_F(StoreTest, DeleteOfATitleChangedSinceReadIsRefused)
+{
+    addTitle("共有", "x", "original");
+    CatalogueDb a(path());
+    CatalogueDb b(path());
+    const auto readByA = catalogue::readStoredTitle(a, "共有");
+    TitleRecord fromB = catalogue::readStoredTitle(b, "共有")->record;
+    fromB.description = "from B";
+    EXPECT_TRUE(catalogue::updateTitle(b, fromB));
+    EXPECT_EQ(catalogue::deleteTitleIfUnchanged(a, *readByA), WriteOutcome::ChangedSinceRead);
+    EXPECT_EQ(rows("SELECT 説明 FROM タイトル"), QStringList({"from B"}));
+
+    const auto readAgain = catalogue::readStoredTitle(a, "共有");
+    EXPECT_TRUE(catalogue::deleteTitle(b, "共有"));
+    EXPECT_EQ(catalogue::deleteTitleIfUnchanged(a, *readAgain), WriteOutcome::Missing);
+    EXPECT_EQ(catalogue::updateTitleIfUnchanged(a, *readAgain, fromB), WriteOutcome::Missing);
+    EXPECT_TRUE(rows("SELECT タイトル名 FROM タイトル").isEmpty());
+}
+
+// Every one of the seven columns counts, down to bytes that read as the same
+// text and a NULL that reads as empty.
+TEST_F(StoreTest, AnyStoredChangeCountsAsChangedSinceRead)
+{
+    const QStringList changes = {"タイトル名 = 'ＳＨＡＲＥＤ'",
+                                 "説明 = 'other'",
+                                 "サムネイルパス = '/b.png'",
+                                 "ファイルパス = '/b' || char(13, 10)",
+                                 "カテゴリ名 = 'X'",
+                                 "作業フォルダ = '/other'",
+                                 "起動オプション = '-b'",
+                                 "説明 = CAST(x'fe' AS TEXT)",
+                                 "サムネイルパス = NULL",
+                                 "カテゴリ名 = 'x', 作業フォルダ = '/w'"};
+    for (const QString& change : changes) {
+        plainSql("DELETE FROM タイトル");
+        plainSql("INSERT INTO タイトル VALUES ('shared', CAST(x'ff' AS TEXT), '', '/a' || "
+                 "char(13, 10), 'x', '/w', '-a')");
+        CatalogueDb db(path());
+        const auto read = catalogue::readStoredTitle(db, "shared");
+        ASSERT_TRUE(read);
+        plainSql("UPDATE タイトル SET " + change);
+        TitleRecord mine = read->record;
+        mine.launchOptions = "mine";
+        EXPECT_EQ(catalogue::updateTitleIfUnchanged(db, *read, mine),
+                  change.endsWith("'/w'") ? WriteOutcome::Done : WriteOutcome::ChangedSinceRead)
+            << change.toStdString();
+        EXPECT_EQ(
+            rows("SELECT 起動オプション FROM タイトル"),
+            QStringList(
+                {change.endsWith("'/w'") ? "mine" : (change.startsWith("起動") ? "-b" : "-a")}))
+            << change.toStdString();
+    }
+}
+
 // ---- Order and size of the list -------------------------------------------
 
 TEST_F(StoreTest, ListIsInJapaneseOrder)
@@ -360,6 +539,19 @@ TEST_F(StoreTest, EveryQueryFailsOnALockedFile)
     EXPECT_THROW(catalogue::insertCategory(db, "y"), DbError);
     EXPECT_THROW(catalogue::deleteCategory(db, "x"), DbError);
     EXPECT_THROW(catalogue::deleteTitlesOfCategory(db, "x"), DbError);
+    EXPECT_THROW(catalogue::listTitleRows(db, "x"), DbError);
+    EXPECT_THROW(catalogue::listTitleRowsOfCategoryRow(db, 1), DbError);
+    EXPECT_THROW(catalogue::searchTitleRows(db, "x", "a"), DbError);
+    EXPECT_THROW(catalogue::readTitleByRow(db, 1), DbError);
+    EXPECT_THROW(catalogue::readStoredTitle(db, "a"), DbError);
+    EXPECT_THROW(catalogue::updateTitleByRow(db, 1, title), DbError);
+    EXPECT_THROW(catalogue::deleteTitleByRow(db, 1), DbError);
+    const StoredTitle asRead{1, title, QString()};
+    EXPECT_THROW(catalogue::updateTitleIfUnchanged(db, asRead, title), DbError);
+    EXPECT_THROW(catalogue::deleteTitleIfUnchanged(db, asRead), DbError);
+    EXPECT_THROW(catalogue::listCategoryRows(db), DbError);
+    EXPECT_THROW(catalogue::deleteCategoryByRow(db, 1), DbError);
+    EXPECT_THROW(catalogue::deleteTitlesOfCategoryRow(db, 1), DbError);
 }
 
 // Another window holding the file for a moment: the operation waits for it
