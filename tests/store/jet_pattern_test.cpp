@@ -278,6 +278,10 @@ TEST(JetPattern, LongTextsAndLongSearchTexts)
 
 TEST(JetPattern, NulIsAnOrdinaryLetter)
 {
+    // So is U+FEFF at the start of a literal run: no byte-order mark here.
+    EXPECT_TRUE(jetLikeMatch(u"\uFEFF計画*", u"\uFEFF計画書").value_or(false));
+    EXPECT_FALSE(jetLikeMatch(u"\uFEFF計画*", u"計画書").value_or(true));
+    EXPECT_TRUE(jetLikeMatch(u"*\uFEFFß*", u"x\uFEFFSS").value_or(false));
     const QString text = QStringLiteral("前") + QChar(0) + QStringLiteral("後");
     EXPECT_TRUE(jetLikeMatch(u"*後*", text).value_or(false));
     EXPECT_TRUE(
