@@ -12,6 +12,12 @@ QUILMO_PACKAGES=(
   qt6-base-private-dev
   libsqlite3-dev sqlite3 libglib2.0-dev libwmf-dev shared-mime-info
   libgtest-dev libbenchmark-dev
+  # The tests validate the desktop entry and the metainfo; cpack -G DEB reads
+  # the linked libraries' packages with dpkg-shlibdeps.
+  desktop-file-utils appstream dpkg-dev
+  # The fuzz targets are built with clang; libFuzzer and the sanitizers'
+  # runtimes are only recommended by it.
+  clang libclang-rt-dev
   fonts-ipafont-gothic adwaita-icon-theme
   # libwmf needs the standard PostScript fonts even to draw a metafile without text.
   fonts-urw-base35

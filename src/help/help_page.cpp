@@ -7,7 +7,7 @@
 
 QString helpPagePath(const Form1& form)
 {
-    return QDir(form.programFolder()).filePath(QStringLiteral("help/help.html"));
+    return QDir(form.sharedFolder()).filePath(QStringLiteral("help/help.html"));
 }
 
 bool showInBrowserWindow(Browser& browser, std::unique_ptr<BrowserWindow>& ie,

@@ -20,7 +20,7 @@ bool showInBrowserWindow(Browser& browser, std::unique_ptr<BrowserWindow>& ie,
 // be inside its own quit signal, so it is freed later.
 void dropBrowserWindow(std::unique_ptr<BrowserWindow>& ie);
 
-// The program's help page, help/help.html in the program folder.
+// The program's help page, help/help.html among the shipped files.
 QString helpPagePath(const Form1& form);
 
 namespace Module1

@@ -2,7 +2,6 @@
 
 #include <vector>
 
-#include <QRegularExpression>
 #include <QStringList>
 
 #include "platform/database.h"
@@ -51,11 +50,98 @@ bool endsInSeparator(const QString& text)
 }
 
 // A web address names no drive: "http://", "https://", "ftp://", "file://".
-// One letter before the colon is a drive, never a scheme.
-bool isWebAddress(const QString& value)
+// One letter before the colon is a drive, never a scheme. A scheme is ASCII,
+// so the bytes of a value (its UTF-8) tell it as well as its text.
+bool isWebAddress(QByteArrayView value)
 {
-    static const QRegularExpression scheme(QStringLiteral("^[A-Za-z][A-Za-z0-9+.\\-]+://"));
-    return scheme.match(value).hasMatch();
+    const auto isLetter = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); };
+    const auto isSchemeChar = [&](char c) {
+        return isLetter(c) || (c >= '0' && c <= '9') || c == '+' || c == '.' || c == '-';
+    };
+    if (value.isEmpty() || !isLetter(value[0]))
+        return false;
+    qsizetype at = 1;
+    while (at < value.size() && isSchemeChar(value[at]))
+        ++at;
+    return at >= 2 && value.sliced(at).startsWith("://");
+}
+
+// The length of the UTF-8 sequence at bytes[at] and its code point, or 0 when
+// the bytes there are not UTF-8 (a stray continuation byte, a cut sequence,
+// an overlong form, a surrogate, beyond U+10FFFF).
+int decodeUtf8(QByteArrayView bytes, qsizetype at, char32_t& codePoint)
+{
+    const auto byte = [&](qsizetype i) { return static_cast<unsigned char>(bytes[i]); };
+    const unsigned char lead = byte(at);
+    if (lead < 0x80) {
+        codePoint = lead;
+        return 1;
+    }
+    int length = 0;
+    unsigned char low = 0x80;
+    unsigned char high = 0xBF;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        if (lead == 0xE0)
+            low = 0xA0;
+        else if (lead == 0xED)
+            high = 0x9F;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        if (lead == 0xF0)
+            low = 0x90;
+        else if (lead == 0xF4)
+            high = 0x8F;
+    } else {
+        return 0;
+    }
+    if (bytes.size() - at < length)
+        return 0;
+    codePoint = lead & (0xFF >> (length + 1));
+    for (int i = 1; i < length; ++i) {
+        const unsigned char next = byte(at + i);
+        // Only the second byte has a narrower range.
+        if (next < (i == 1 ? low : 0x80) || next > (i == 1 ? high : 0xBF))
+            return 0;
+        codePoint = (codePoint << 6) | (next & 0x3F);
+    }
+    return length;
+}
+
+enum class Match { No, Yes, Unreadable };
+
+// Whether value begins with prefix, compared as QString::startsWith compares
+// without regard to case, over the decoded text of value's first bytes. On a
+// match, matchedBytes is the length of the bytes the prefix covers.
+Match matchPrefix(QByteArrayView value, const QString& prefix, qsizetype& matchedBytes)
+{
+    QString decoded;
+    qsizetype at = 0;
+    while (decoded.size() < prefix.size()) {
+        if (at == value.size())
+            return Match::No;
+        char32_t codePoint = 0;
+        const int length = decodeUtf8(value, at, codePoint);
+        if (length == 0) {
+            if (!prefix.startsWith(decoded, Qt::CaseInsensitive))
+                return Match::No;
+            // Bytes that are not UTF-8 start at 0x80 or above, which stands
+            // for no ASCII character in any encoding another tool would have
+            // stored a path in: the value plainly differs there. Another
+            // character, though, may be just what they meant in that encoding.
+            return prefix[decoded.size()].unicode() < 0x80 ? Match::No : Match::Unreadable;
+        }
+        decoded.append(QChar::fromUcs4(codePoint));
+        at += length;
+    }
+    // A prefix that ends inside a character (half a surrogate pair) does not
+    // begin the value.
+    if (decoded.size() != prefix.size() || decoded.compare(prefix, Qt::CaseInsensitive) != 0)
+        return Match::No;
+    matchedBytes = at;
+    return Match::Yes;
 }
 
 } // namespace
@@ -80,7 +166,7 @@ bool movesDriveToSlashFolder(const QString& oldPrefix, const QString& newPrefix)
 std::optional<QString> convertPrefix(const QString& value, const QString& oldPrefix,
                                      const QString& newPrefix)
 {
-    if (!value.startsWith(oldPrefix, Qt::CaseInsensitive) || isWebAddress(value))
+    if (!value.startsWith(oldPrefix, Qt::CaseInsensitive) || isWebAddress(value.toUtf8()))
         return std::nullopt;
     // The whole matched prefix goes, not just its first character: replacing
     // one character would turn "C:" -> "D:" into "D::".
@@ -112,39 +198,117 @@ std::optional<QString> convertLinkTargets(const QString& value, const QString& o
     return lines.join(kLineEnd);
 }
 
-int convertColumn(SqliteDatabase& db, const QString& column, const QString& oldPrefix,
-                  const QString& newPrefix)
+StoredConversion convertStoredPrefix(const QByteArray& value, const QString& oldPrefix,
+                                     const QString& newPrefix)
+{
+    if (isWebAddress(value))
+        return {};
+    qsizetype matchedBytes = 0;
+    switch (matchPrefix(value, oldPrefix, matchedBytes)) {
+    case Match::No:
+        return {};
+    case Match::Unreadable:
+        return {std::nullopt, true};
+    case Match::Yes:
+        break;
+    }
+    // The rest is copied as bytes: run through QString, a byte that is not
+    // UTF-8 would come back as U+FFFD and the path would name another file.
+    QByteArray rest = value.sliced(matchedBytes);
+    // 0x5C is never part of a longer UTF-8 sequence, so each one is a "\".
+    if (movesDriveToSlashFolder(oldPrefix, newPrefix))
+        rest.replace('\\', '/');
+    return {newPrefix.toUtf8() + rest, false};
+}
+
+StoredConversion convertStoredLinkTargets(const QByteArray& value, const QString& oldPrefix,
+                                          const QString& newPrefix)
+{
+    const QByteArray lineEnd = kLineEnd.toLatin1();
+    QByteArray result;
+    bool any = false;
+    bool unreadable = false;
+    qsizetype start = 0;
+    while (start <= value.size()) {
+        qsizetype end = value.indexOf(lineEnd, start);
+        const bool last = end < 0;
+        if (last)
+            end = value.size();
+        const QByteArray line = value.sliced(start, end - start);
+        StoredConversion converted;
+        // The empty piece after the last CR LF is no link target.
+        if (!line.isEmpty())
+            converted = convertStoredPrefix(line, oldPrefix, newPrefix);
+        unreadable = unreadable || converted.unreadable;
+        if (converted.value) {
+            result += *converted.value;
+            any = true;
+        } else {
+            result += line;
+        }
+        if (last)
+            break;
+        result += lineEnd;
+        start = end + lineEnd.size();
+    }
+    if (!any)
+        return {std::nullopt, unreadable};
+    return {result, unreadable};
+}
+
+ColumnConversion convertStoredColumn(SqliteDatabase& db, const QString& column,
+                                     const QString& oldPrefix, const QString& newPrefix)
 {
     const bool linkTargets = column == kLinkTargets;
-    int converted = 0;
+    ColumnConversion counts;
     db.transaction([&] {
         // The prefix is matched here rather than in SQL: it must be taken
         // literally and case-blind over all of Unicode, and in the link-target
         // column it may start any line, which no LIKE pattern expresses.
+        // Rows are kept by their rowid and values as bytes: a name or a path
+        // that is not UTF-8 would not survive a trip through QString, and the
+        // title would then be missed or its path rewritten.
         struct Change {
-            QString title;
-            QString value;
+            qint64 row;
+            QByteArray value;
+            bool unreadable;
         };
         std::vector<Change> changes;
-        auto query = db.prepare(QStringLiteral("SELECT %1, %2 FROM %3 ORDER BY %1")
-                                    .arg(kTitleName, column, kTitleTable));
+        auto query = db.prepare(
+            QStringLiteral("SELECT rowid, %1 FROM %2 ORDER BY rowid").arg(column, kTitleTable));
         while (query.step()) {
-            const QString value = query.text(1);
-            const auto result = linkTargets ? convertLinkTargets(value, oldPrefix, newPrefix)
-                                            : convertPrefix(value, oldPrefix, newPrefix);
-            if (result)
-                changes.push_back({query.text(0), *result});
+            const QByteArray value = query.columnBytes(1);
+            const StoredConversion result =
+                linkTargets ? convertStoredLinkTargets(value, oldPrefix, newPrefix)
+                            : convertStoredPrefix(value, oldPrefix, newPrefix);
+            if (result.value)
+                ++counts.matched;
+            if (result.value && *result.value != value)
+                changes.push_back({query.integer(0), *result.value, result.unreadable});
+            else if (result.unreadable)
+                ++counts.left;
         }
-        auto update = db.prepare(QStringLiteral("UPDATE %1 SET %2 = ? WHERE %3 = ?")
-                                     .arg(kTitleTable, column, kTitleName));
+        auto update = db.prepare(
+            QStringLiteral("UPDATE %1 SET %2 = ? WHERE rowid = ?").arg(kTitleTable, column));
         for (const Change& change : changes) {
-            update.bind(1, change.value).bind(2, change.title);
+            update.bindBytes(1, change.value).bindInteger(2, change.row);
             update.step();
+            // A trigger may have the engine skip the row without an error.
+            const bool written = db.changes() == 1;
+            if (written)
+                ++counts.changed;
+            if (!written || change.unreadable)
+                ++counts.left;
             update.reset();
         }
-        converted = int(changes.size());
     });
-    return converted;
+    return counts;
+}
+
+int convertColumn(SqliteDatabase& db, const QString& column, const QString& oldPrefix,
+                  const QString& newPrefix)
+{
+    return convertStoredColumn(db, column, oldPrefix, newPrefix).changed;
 }
 
 } // namespace conversion

@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include <QByteArray>
 #include <QString>
 
 class SqliteDatabase;
@@ -46,10 +47,50 @@ std::optional<QString> convertPrefix(const QString& value, const QString& oldPre
 std::optional<QString> convertLinkTargets(const QString& value, const QString& oldPrefix,
                                           const QString& newPrefix);
 
+// What became of one value as stored.
+struct StoredConversion {
+    // The value with its prefix (every matching link target's) converted, or
+    // nullopt when none matched. Bytes outside the converted prefixes are
+    // kept as they were, whether they are UTF-8 or not.
+    std::optional<QByteArray> value;
+    // The value (or one of its link targets) has bytes that are not UTF-8
+    // where a character of oldPrefix other than ASCII would have to match, so
+    // whether it begins with oldPrefix cannot be told; it is left as stored.
+    bool unreadable = false;
+};
+
+// convertPrefix on a value's bytes as stored. oldPrefix is compared with the
+// decoded text in the same way; bytes that are not UTF-8 never match a
+// character of it. The rest of the value is copied byte for byte (only its
+// "\" become "/" when convertPrefix would turn them).
+StoredConversion convertStoredPrefix(const QByteArray& value, const QString& oldPrefix,
+                                     const QString& newPrefix);
+
+// convertLinkTargets on a value's bytes as stored, line by line as above.
+StoredConversion convertStoredLinkTargets(const QByteArray& value, const QString& oldPrefix,
+                                          const QString& newPrefix);
+
+// The titles a column conversion met.
+struct ColumnConversion {
+    // Titles whose value (a link target of it) begins with the old prefix.
+    int matched = 0;
+    // Titles the engine rewrote. A title whose converted value is the same
+    // as the stored one is matched but not changed.
+    int changed = 0;
+    // Titles left as stored although they may begin with the old prefix:
+    // unreadable values, and rewrites the engine skipped.
+    int left = 0;
+};
+
 // Converts column (one of the four path columns of the title table) in every
-// title whose value begins with oldPrefix, as convertPrefix does, all in one
-// transaction: either every such title changes or none does. Returns the number of titles
-// converted. Throws DbError (nothing changed) when the engine fails.
+// title whose value begins with oldPrefix, as convertStoredPrefix does, all in
+// one transaction: either every such title changes or none does. Titles are
+// found by their row, so a title whose name is not UTF-8 converts like any
+// other. Throws DbError (nothing changed) when the engine fails.
+ColumnConversion convertStoredColumn(SqliteDatabase& db, const QString& column,
+                                     const QString& oldPrefix, const QString& newPrefix);
+
+// convertStoredColumn, returning the number of titles changed.
 int convertColumn(SqliteDatabase& db, const QString& column, const QString& oldPrefix,
                   const QString& newPrefix);
 

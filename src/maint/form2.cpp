@@ -190,7 +190,7 @@ Form2::Form2(Form1& form)
     Image1->setObjectName(QStringLiteral("Image1"));
     Image1->setAlignment(Qt::AlignCenter);
     Image1->setToolTip(kHomePage);
-    const QPixmap banner(QDir(form.programFolder()).filePath(QStringLiteral("banner.png")));
+    const QPixmap banner(QDir(form.sharedFolder()).filePath(QStringLiteral("banner.png")));
     if (banner.isNull())
         Image1->setText(QStringLiteral("QUILMO ホームページ"));
     else
@@ -285,16 +285,27 @@ void Form2::convertRow(QLineEdit* oldField, QLineEdit* newField, const QString& 
         return;
     }
 
-    int converted = 0;
+    conversion::ColumnConversion result;
     try {
         CatalogueDb db(m_form.databasePath());
-        converted = conversion::convertColumn(db, column, oldPrefix, newPrefix);
+        result = conversion::convertStoredColumn(db, column, oldPrefix, newPrefix);
     } catch (const std::exception&) {
         // The conversion ran in one transaction, so nothing has changed.
         dialogs.inform(this,
                        QStringLiteral("「ドライブ・コンバージョン」でエラーが発生しました。"));
         return;
     }
-    dialogs.inform(this, converted > 0 ? QStringLiteral("正常にコンバージョンしました。")
-                                       : QStringLiteral("レコードが見つかりません。"));
+    // Titles left behind are counted out loud: saying only "converted" would
+    // leave the user believing every path now points at the new drive.
+    if (result.left > 0) {
+        dialogs.inform(this,
+                       QStringLiteral("%1件のタイトルをコンバージョンしました。\n"
+                                      "%2件のタイトルは、文字として読めないデータを含む"
+                                      "などの理由で変換できなかったため、元のまま残しました。")
+                           .arg(result.changed)
+                           .arg(result.left));
+        return;
+    }
+    dialogs.inform(this, result.matched > 0 ? QStringLiteral("正常にコンバージョンしました。")
+                                            : QStringLiteral("レコードが見つかりません。"));
 }

@@ -34,7 +34,7 @@ void Form1::Command38_Click()
     if (const auto path = memo::memoFilePath(m_programFolder, title))
         picture = memo::readMemo(*path);
     if (picture.isNull()) {
-        picture = memo::readMemo(memo::defaultMemoPath(m_programFolder));
+        picture = memo::readMemo(memo::defaultMemoPath(m_sharedFolder));
         // Without the shipped blank memo the user still gets a page to draw on.
         if (picture.isNull())
             picture = memo::blankMemo();

@@ -31,9 +31,9 @@ std::optional<QString> memoFilePath(const QString& programFolder, const QString&
     return memoFolder(programFolder) + QLatin1Char('/') + title + QStringLiteral(".ole");
 }
 
-QString defaultMemoPath(const QString& programFolder)
+QString defaultMemoPath(const QString& sharedFolder)
 {
-    return QDir(memoFolder(programFolder)).filePath(QStringLiteral("quilmo.ole"));
+    return QDir(memoFolder(sharedFolder)).filePath(QStringLiteral("quilmo.ole"));
 }
 
 QImage readMemo(const QString& path)

@@ -6,8 +6,8 @@
 #include <QSize>
 #include <QString>
 
-// The memo files: one PNG picture per title in the memo folder beside the
-// program, and the shipped blank memo new memos start from. Nothing here
+// The memo files: one PNG picture per title in the memo folder of the data
+// folder, and the shipped blank memo new memos start from, which is only read. Nothing here
 // touches a widget.
 namespace memo {
 
@@ -19,7 +19,8 @@ QString memoFolder(const QString& programFolder);
 // The memo file of title, or nullopt when the title cannot be a file name
 // inside the memo folder (it is empty or holds a separator or a NUL).
 std::optional<QString> memoFilePath(const QString& programFolder, const QString& title);
-QString defaultMemoPath(const QString& programFolder);
+// The shipped blank memo among the shipped files.
+QString defaultMemoPath(const QString& sharedFolder);
 
 // The picture stored in a memo file; a null image when the file is missing,
 // empty or not a picture.

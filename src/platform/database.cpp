@@ -55,6 +55,21 @@ SqliteStatement& SqliteStatement::bind(int index, const QString& value)
     return *this;
 }
 
+SqliteStatement& SqliteStatement::bindBytes(int index, const QByteArray& value)
+{
+    if (sqlite3_bind_text(m_stmt, index, value.constData(), int(value.size()), SQLITE_TRANSIENT) !=
+        SQLITE_OK)
+        throwError(m_db, "bind");
+    return *this;
+}
+
+SqliteStatement& SqliteStatement::bindInteger(int index, qint64 value)
+{
+    if (sqlite3_bind_int64(m_stmt, index, value) != SQLITE_OK)
+        throwError(m_db, "bind");
+    return *this;
+}
+
 bool SqliteStatement::step()
 {
     switch (sqlite3_step(m_stmt)) {
@@ -73,6 +88,19 @@ QString SqliteStatement::text(int column) const
     if (!data)
         return {};
     return QString::fromUtf8(data, sqlite3_column_bytes(m_stmt, column));
+}
+
+QByteArray SqliteStatement::columnBytes(int column) const
+{
+    const auto* data = reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, column));
+    if (!data)
+        return {};
+    return QByteArray(data, sqlite3_column_bytes(m_stmt, column));
+}
+
+qint64 SqliteStatement::integer(int column) const
+{
+    return sqlite3_column_int64(m_stmt, column);
 }
 
 int SqliteStatement::columnCount() const

@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 
+#include <QByteArray>
 #include <QString>
 
 struct sqlite3;
@@ -26,11 +27,20 @@ public:
 
     // Binds a text to the 1-based parameter index.
     SqliteStatement& bind(int index, const QString& value);
+    // Binds bytes as a text value exactly as given, UTF-8 or not, so a value
+    // read with columnBytes goes back byte for byte.
+    SqliteStatement& bindBytes(int index, const QByteArray& value);
+    SqliteStatement& bindInteger(int index, qint64 value);
     // Advances to the next row: true while there is one, false when done.
     // Throws DbError on any engine error (busy, not a database, constraint).
     bool step();
     // The column's value of the current row; a NULL reads as the empty text.
     QString text(int column) const;
+    // The column's text as stored, never decoded: a sequence that is not
+    // UTF-8 stays as it is instead of turning into U+FFFD. A NULL reads as no
+    // bytes.
+    QByteArray columnBytes(int column) const;
+    qint64 integer(int column) const;
     int columnCount() const;
     // Makes the statement ready to run again with new bindings.
     void reset();

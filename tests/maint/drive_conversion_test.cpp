@@ -1,3 +1,4 @@
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -7,10 +8,14 @@
 
 #include "maint/drive_conversion.h"
 #include "maint/form2.h"
+#include "platform/database.h"
+#include "store/catalogue_db.h"
 #include "support/form_fixture.h"
 
 using conversion::convertLinkTargets;
 using conversion::convertPrefix;
+using conversion::convertStoredLinkTargets;
+using conversion::convertStoredPrefix;
 
 namespace {
 
@@ -168,6 +173,198 @@ TEST(ConvertLinkTargets, ConvertsEveryLineThatBeginsWithThePrefix)
     EXPECT_EQ(convertLinkTargets("http://h/a\r\nh:\\b\r\n", "h", "x"),
               QString("http://h/a\r\nx:\\b\r\n"));
     EXPECT_FALSE(convertLinkTargets("", "C", "D"));
+}
+
+// Values as another tool may have stored them: bytes, UTF-8 or not.
+QByteArray bytes(std::initializer_list<const char*> pieces)
+{
+    QByteArray value;
+    for (const char* piece : pieces)
+        value += piece;
+    return value;
+}
+
+TEST(ConvertStoredPrefix, AgreesWithTheTextConversionOnEveryValidValue)
+{
+    const char* values[] = {"C:\\Docs\\a.xls",
+                            "c:\\pics\\a.bmp",
+                            "/MEDIA/Old/x.jpg",
+                            " ",
+                            "",
+                            "Ｃ：\\x\\y",
+                            "http://example.com/a",
+                            "C://x",
+                            "ÄÖ\\x",
+                            "\u212A\\x",
+                            "𝐀\\x",
+                            "C:",
+                            "/"};
+    const char* oldPrefixes[] = {"C",  "c:", "C:\\", "/media/old", "ｃ", "ｃ：", "k",
+                                 "äö", "𝐀",  " ",    "http",       "/",  "C:\\x"};
+    const char* newPrefixes[] = {"D", "/mnt/c", "E:\\"};
+    for (const char* value : values) {
+        for (const char* oldPrefix : oldPrefixes) {
+            for (const char* newPrefix : newPrefixes) {
+                SCOPED_TRACE(std::string(value) + " | " + oldPrefix + " -> " + newPrefix);
+                const QString text = QString::fromUtf8(value);
+                const auto expected =
+                    convertPrefix(text, QString::fromUtf8(oldPrefix), QString::fromUtf8(newPrefix));
+                const auto stored = convertStoredPrefix(text.toUtf8(), QString::fromUtf8(oldPrefix),
+                                                        QString::fromUtf8(newPrefix));
+                EXPECT_FALSE(stored.unreadable);
+                ASSERT_EQ(stored.value.has_value(), expected.has_value());
+                if (expected) {
+                    EXPECT_EQ(*stored.value, expected->toUtf8());
+                }
+            }
+        }
+    }
+}
+
+TEST(ConvertStoredPrefix, BytesAfterTheConvertedPrefixStayAsStored)
+{
+    // A lone continuation byte, a cut sequence and a byte that is never UTF-8.
+    const QByteArray stored = bytes({"C:\\", "\x80", "a\\", "\xE3\x81", "\\", "\xFF"});
+    EXPECT_EQ(convertStoredPrefix(stored, "C", "D").value,
+              bytes({"D:\\", "\x80", "a\\", "\xE3\x81", "\\", "\xFF"}));
+    EXPECT_EQ(convertStoredPrefix(stored, "C:\\", "E:\\").value,
+              bytes({"E:\\", "\x80", "a\\", "\xE3\x81", "\\", "\xFF"}));
+    // Into a "/" folder only the separators change.
+    EXPECT_EQ(convertStoredPrefix(stored, "C:", "/mnt/c").value,
+              bytes({"/mnt/c/", "\x80", "a/", "\xE3\x81", "/", "\xFF"}));
+    // Case-blind over decoded text, with bytes that are not UTF-8 behind it.
+    EXPECT_EQ(convertStoredPrefix(bytes({"ｃ：\\", "\xFE"}), "Ｃ：", "/mnt/c").value,
+              bytes({"/mnt/c/", "\xFE"}));
+}
+
+TEST(ConvertStoredPrefix, BytesThatAreNotUtf8NeverMatchAndAreToldApartWhenUnknowable)
+{
+    struct Case {
+        QByteArray value;
+        const char* oldPrefix;
+        bool unreadable;
+    };
+    const Case cases[] = {
+        // An ASCII character is never spelt with such bytes: plainly no match.
+        {bytes({"\xFF", ":\\x"}), "C", false},
+        {bytes({"C:\\", "\xFF"}), "C:\\x", false},
+        {bytes({"\xC0\xAF", "x"}), "/", false},
+        {bytes({"E:\\", "\xFF"}), "C", false},
+        {bytes({"\xFF\xFE"}), "C", false},
+        // The text before them already differs.
+        {bytes({"Ｄ", "\x82\x62"}), "ＣＤ", false},
+        {bytes({"D:\\", "\x83\x68"}), "C:\\ド", false},
+        // Where a character of another script must match, they may be it in
+        // another encoding (Shift_JIS "Ｃ", "ド"): not matched, but told.
+        {bytes({"\x82\x62\x81\x46"}), "Ｃ", true},
+        {bytes({"\xFF\xFE"}), "Ｃ", true},
+        {bytes({"C:\\", "\x83\x68"}), "C:\\ド", true},
+        {bytes({"c:\\", "\x83\x68"}), "C:\\ド", true},
+        // "あ" cut short at the end of the value.
+        {bytes({"C:", "\xE3\x81"}), "C:あ", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.value.toHex().toStdString() + " | " + c.oldPrefix);
+        const auto result = convertStoredPrefix(c.value, QString::fromUtf8(c.oldPrefix), "D");
+        EXPECT_FALSE(result.value);
+        EXPECT_EQ(result.unreadable, c.unreadable);
+    }
+}
+
+TEST(ConvertStoredPrefix, TellsUtf8FromOtherBytesAtTheEndsOfEachRange)
+{
+    struct Sequence {
+        const char* bytes;
+        bool utf8;
+    };
+    const Sequence sequences[] = {
+        {"\x7F", true},
+        {"\x80", false},
+        {"\xBF", false},
+        {"\xC0\x80", false},
+        {"\xC1\xBF", false},
+        {"\xC2\x80", true},
+        {"\xC2\x7F", false},
+        {"\xC2\xC0", false},
+        {"\xDF\xBF", true},
+        {"\xE0\x9F\xBF", false},
+        {"\xE0\xA0\x80", true},
+        {"\xE0\xBF\xC0", false},
+        {"\xEC\xBF\xBF", true},
+        {"\xED\x9F\xBF", true},
+        {"\xED\xA0\x80", false},
+        {"\xED\xBF\xBF", false},
+        {"\xEE\x80\x80", true},
+        {"\xEF\xBF\xBF", true},
+        {"\xF0\x8F\xBF\xBF", false},
+        {"\xF0\x90\x80\x80", true},
+        {"\xF3\xBF\xBF\xBF", true},
+        {"\xF4\x8F\xBF\xBF", true},
+        {"\xF4\x90\x80\x80", false},
+        {"\xF5\x80\x80\x80", false},
+        {"\xFF", false},
+        {"\xE3\x81", false},
+        {"\xF0\x90\x80", false},
+    };
+    for (const Sequence& s : sequences) {
+        const QByteArray sequence(s.bytes);
+        SCOPED_TRACE(sequence.toHex().toStdString());
+        const QByteArray stored = "C:\\" + sequence + "z";
+        // Behind the prefix, any bytes are kept.
+        EXPECT_EQ(convertStoredPrefix(stored, "c:\\", "D:\\").value, "D:\\" + sequence + "z");
+        if (s.utf8) {
+            const QString character = QString::fromUtf8(sequence);
+            const auto result = convertStoredPrefix(stored, "C:\\" + character, "D:\\");
+            EXPECT_EQ(result.value, QByteArray("D:\\z"));
+            EXPECT_FALSE(result.unreadable);
+        } else {
+            const auto other = convertStoredPrefix(stored, "C:\\é", "D:\\");
+            EXPECT_FALSE(other.value);
+            EXPECT_TRUE(other.unreadable);
+            const auto ascii = convertStoredPrefix(stored, "C:\\z", "D:\\");
+            EXPECT_FALSE(ascii.value);
+            EXPECT_FALSE(ascii.unreadable);
+        }
+    }
+}
+
+TEST(ConvertStoredPrefix, Boundaries)
+{
+    // The prefix is the whole value: nothing is left to keep.
+    EXPECT_EQ(convertStoredPrefix("C:", "c:", "/mnt/c").value, QByteArray("/mnt/c"));
+    EXPECT_EQ(convertStoredPrefix(bytes({"Ｃ", "\xE3\x83\x89"}), "ｃド", "D").value,
+              QByteArray("D"));
+    // A value of nothing but such bytes: an empty prefix matches it and keeps
+    // every byte; no character does.
+    const QByteArray only = bytes({"\xFF\x80\xFE"});
+    EXPECT_EQ(convertStoredPrefix(only, "", "D").value, "D" + only);
+    EXPECT_FALSE(convertStoredPrefix(only, "C", "D").value);
+    // Shorter than the prefix, or empty.
+    EXPECT_FALSE(convertStoredPrefix("C", "C:", "D:").value);
+    EXPECT_FALSE(convertStoredPrefix("", "C", "D").value);
+    EXPECT_FALSE(convertStoredPrefix("", "C", "D").unreadable);
+    // A prefix ending in half a character does not begin the value.
+    EXPECT_FALSE(convertStoredPrefix("𝐀x", QString("𝐀").left(1), "D").value);
+}
+
+TEST(ConvertStoredLinkTargets, ConvertsLinesAndKeepsEveryOtherByte)
+{
+    const QByteArray stored =
+        bytes({"C:\\a\xFF.doc\r\n", "\xFF\xFE\r\n", "E:\\", "\x80", "\r\n", "c:\\b\r\n"});
+    const auto result = convertStoredLinkTargets(stored, "C:", "/mnt/c");
+    EXPECT_EQ(result.value, bytes({"/mnt/c/a\xFF.doc\r\n", "\xFF\xFE\r\n", "E:\\", "\x80", "\r\n",
+                                   "/mnt/c/b\r\n"}));
+    EXPECT_FALSE(result.unreadable);
+    // A line that cannot be read is told; the others convert all the same.
+    const auto mixed = convertStoredLinkTargets(bytes({"Ｃ：\\a\r\n", "\x82\x62\r\n"}), "Ｃ", "D");
+    EXPECT_EQ(mixed.value, bytes({"D：\\a\r\n", "\x82\x62\r\n"}));
+    EXPECT_TRUE(mixed.unreadable);
+    const auto none = convertStoredLinkTargets(bytes({"\x82\x62\r\n"}), "Ｃ", "D");
+    EXPECT_FALSE(none.value);
+    EXPECT_TRUE(none.unreadable);
+    // Without a final CR LF the last line is a target too.
+    EXPECT_EQ(convertStoredLinkTargets(bytes({"E:\\x\r\n", "C:\xFF"}), "C", "D").value,
+              bytes({"E:\\x\r\n", "D:\xFF"}));
 }
 
 // The dialog's four rows against a catalogue file.
@@ -450,6 +647,213 @@ TEST_F(DriveConversionTest, FailingDatabaseLeavesEveryRowAsItWas)
     dialog->Command3->click();
     EXPECT_EQ(messages(), QStringList(2, "「ドライブ・コンバージョン」でエラーが発生しました。"));
     EXPECT_FALSE(QFile::exists(dbPath()));
+}
+
+// Titles as another tool stored them, its bytes given in hex, past any QString.
+class StoredBytesTest : public DriveConversionTest {
+protected:
+    void addStored(const QByteArray& name, const QByteArray& thumbnail,
+                   const QByteArray& links = " ")
+    {
+        sql(QStringLiteral("INSERT INTO タイトル (タイトル名, 説明, サムネイルパス, ファイルパス, "
+                           "カテゴリ名, 作業フォルダ, 起動オプション) VALUES (CAST(x'%1' AS TEXT), "
+                           "' ', CAST(x'%2' AS TEXT), CAST(x'%3' AS TEXT), '本', ' ', ' ')")
+                .arg(QString::fromLatin1(name.toHex()), QString::fromLatin1(thumbnail.toHex()),
+                     QString::fromLatin1(links.toHex())));
+    }
+    // Each stored value of the title named name, in hex.
+    QString stored(const char* column, const QByteArray& name)
+    {
+        return rows(QStringLiteral("SELECT hex(%1) FROM タイトル WHERE hex(タイトル名) = ?")
+                        .arg(QString::fromUtf8(column)),
+                    {QString::fromLatin1(name.toHex().toUpper())})
+            .value(0);
+    }
+    static QString hex(const QByteArray& value)
+    {
+        return QString::fromLatin1(value.toHex().toUpper());
+    }
+    // Every byte of every title, in the order of the rows.
+    QStringList everyByte()
+    {
+        return rows("SELECT hex(タイトル名), hex(説明), hex(サムネイルパス), hex(ファイルパス), "
+                    "hex(カテゴリ名), hex(作業フォルダ), hex(起動オプション), "
+                    "typeof(サムネイルパス), typeof(ファイルパス) FROM タイトル ORDER BY rowid");
+    }
+    conversion::ColumnConversion convert(const QString& column, const QString& oldPrefix,
+                                         const QString& newPrefix)
+    {
+        CatalogueDb db(dbPath());
+        return conversion::convertStoredColumn(db, column, oldPrefix, newPrefix);
+    }
+};
+
+TEST_F(StoredBytesTest, TitleWhoseNameIsNotUtf8IsConvertedAndKeepsItsName)
+{
+    const QByteArray name = bytes({"A", "\xFF", "B"});
+    // Under QString both names read "A\uFFFDB"; only the row tells them apart.
+    const QByteArray twin = bytes({"A", "\xFE", "B"});
+    addStored(name, "C:\\a.bmp", "C:\\a.doc\r\n");
+    addStored(twin, "E:\\b.bmp", "E:\\b.doc\r\n");
+    dialog->Text3->setText("C");
+    dialog->Text5->setText("D");
+    dialog->Command3->click();
+    dialog->Text6->setText("C:");
+    dialog->Text7->setText("/mnt/c");
+    dialog->Command4->click();
+    EXPECT_EQ(messages(), (QStringList{kConverted, kConverted}));
+    EXPECT_EQ(stored("サムネイルパス", name), hex("D:\\a.bmp"));
+    EXPECT_EQ(stored("ファイルパス", name), hex("/mnt/c/a.doc\r\n"));
+    EXPECT_EQ(stored("サムネイルパス", twin), hex("E:\\b.bmp"));
+    EXPECT_EQ(stored("ファイルパス", twin), hex("E:\\b.doc\r\n"));
+    EXPECT_EQ(rows("SELECT hex(タイトル名) FROM タイトル ORDER BY rowid"),
+              (QStringList{hex(name), hex(twin)}));
+}
+
+TEST_F(StoredBytesTest, BytesThatAreNotUtf8StayExactlyAsStored)
+{
+    const QByteArray after = bytes({"C:\\", "\xFF", "a\\", "\x83\x5C", ".bmp"});
+    const QByteArray elsewhere = bytes({"E:\\", "\xFF", "\\x.bmp"});
+    const QByteArray only = bytes({"\xFF\xFE\x80"});
+    addStored("a", after, bytes({"C:\\", "\xE3\x81", "\r\n", "\xFF\r\n"}));
+    addStored("b", elsewhere, bytes({"E:\\", "\xE3\x81", "\r\n"}));
+    addStored("c", only, only);
+    dialog->Text3->setText("c:\\");
+    dialog->Text5->setText("D:\\");
+    dialog->Command3->click();
+    dialog->Text6->setText("C");
+    dialog->Text7->setText("Z");
+    dialog->Command4->click();
+    EXPECT_EQ(messages(), (QStringList{kConverted, kConverted}));
+    EXPECT_EQ(stored("サムネイルパス", "a"),
+              hex(bytes({"D:\\", "\xFF", "a\\", "\x83\x5C", ".bmp"})));
+    EXPECT_EQ(stored("ファイルパス", "a"), hex(bytes({"Z:\\", "\xE3\x81", "\r\n", "\xFF\r\n"})));
+    // The prefix does not match these: not one byte changes.
+    EXPECT_EQ(stored("サムネイルパス", "b"), hex(elsewhere));
+    EXPECT_EQ(stored("ファイルパス", "b"), hex(bytes({"E:\\", "\xE3\x81", "\r\n"})));
+    EXPECT_EQ(stored("サムネイルパス", "c"), hex(only));
+    EXPECT_EQ(stored("ファイルパス", "c"), hex(only));
+    // Converted values are still text to the engine and every other tool.
+    EXPECT_EQ(rows("SELECT typeof(サムネイルパス), typeof(ファイルパス) FROM タイトル"),
+              QStringList(3, "text|text"));
+}
+
+TEST_F(StoredBytesTest, NothingMatchingAmongOddBytesIsNotFoundAndChangesNothing)
+{
+    addStored(bytes({"\xFF"}), bytes({"E:\\", "\xFF"}), bytes({"\xFF\xFE\r\n"}));
+    addStored("b", bytes({"\xC0\xBA"}), bytes({"\x80", "C:\\x\r\n"}));
+    const QStringList before = everyByte();
+    dialog->Text3->setText("C");
+    dialog->Text5->setText("D");
+    dialog->Command3->click();
+    dialog->Text6->setText("C:");
+    dialog->Text7->setText("/mnt/c");
+    dialog->Command4->click();
+    EXPECT_EQ(messages(), (QStringList{kNotFound, kNotFound}));
+    EXPECT_EQ(everyByte(), before);
+}
+
+TEST_F(StoredBytesTest, CountsExactlyTheTitlesChangedAndThoseLeft)
+{
+    addStored("match", "/データ/a.bmp");
+    addStored(bytes({"\xFF"}), bytes({"/データ/", "\xFF"}));
+    addStored("other", "/でーた/a.bmp");
+    addStored("cut", bytes({"/", "\xE3\x83"}));
+    addStored("sjis", bytes({"/", "\x83\x66\x81\x5B\x83\x5E/a.bmp"}));
+    addStored("ascii", bytes({"\xFF/データ/"}));
+    addStored("same", "/データ/b.bmp");
+    // The engine skips this title's rewrite without an error.
+    sql("CREATE TRIGGER skip BEFORE UPDATE ON タイトル WHEN OLD.タイトル名 = 'same' "
+        "BEGIN SELECT RAISE(IGNORE); END");
+    const auto counts = convert("サムネイルパス", "/データ/", "/data/");
+    EXPECT_EQ(counts.matched, 3);
+    EXPECT_EQ(counts.changed, 2);
+    EXPECT_EQ(counts.left, 3);
+    EXPECT_EQ(stored("サムネイルパス", "match"), hex("/data/a.bmp"));
+    EXPECT_EQ(stored("サムネイルパス", bytes({"\xFF"})), hex(bytes({"/data/", "\xFF"})));
+    EXPECT_EQ(stored("サムネイルパス", "same"), hex("/データ/b.bmp"));
+    EXPECT_EQ(stored("サムネイルパス", "sjis"),
+              hex(bytes({"/", "\x83\x66\x81\x5B\x83\x5E/a.bmp"})));
+
+    // A value that converts to itself is found but not rewritten.
+    sql("DROP TRIGGER skip");
+    const auto again = convert("サムネイルパス", "/data/", "/data/");
+    EXPECT_EQ(again.matched, 2);
+    EXPECT_EQ(again.changed, 0);
+    // An ASCII prefix plainly differs from bytes that are not UTF-8.
+    EXPECT_EQ(again.left, 0);
+    const auto upper = convert("サムネイルパス", "/DATA/", "/DATA/");
+    EXPECT_EQ(upper.changed, 2);
+    // The legacy count is the titles changed.
+    CatalogueDb db(dbPath());
+    EXPECT_EQ(conversion::convertColumn(db, "サムネイルパス", "/DATA/", "/data/"), 2);
+}
+
+TEST_F(StoredBytesTest, TitlesLeftAreCountedInTheMessage)
+{
+    addStored("a", "Ｃ：\\a.bmp", bytes({"Ｃ：\\a.doc\r\n", "\x82\x62\r\n"}));
+    addStored("b", "Ｃ：\\b.bmp", "Ｃ：\\b.doc\r\n");
+    addStored("c", bytes({"\x82\x62\x81\x46\\c.bmp"}), bytes({"\x82\x62\r\n"}));
+    const QStringList before = everyByte();
+    for (const Row& row : rowsOf(*dialog)) {
+        row.oldField->setText("ｃ");
+        row.newField->setText("D");
+    }
+    dialog->Command3->click();
+    dialog->Command4->click();
+    EXPECT_EQ(stored("サムネイルパス", "a"), hex("D：\\a.bmp"));
+    EXPECT_EQ(stored("ファイルパス", "a"), hex(bytes({"D：\\a.doc\r\n", "\x82\x62\r\n"})));
+    // Only unreadable values: nothing changes, and that is said too.
+    sql("UPDATE タイトル SET サムネイルパス = ' ', ファイルパス = ' ' WHERE タイトル名 <> 'c'");
+    dialog->Command3->click();
+    const QStringList said = messages();
+    ASSERT_EQ(said.size(), 3);
+    EXPECT_TRUE(said[0].startsWith("2件のタイトルをコンバージョンしました。\n1件のタイトルは"))
+        << said[0].toStdString();
+    EXPECT_TRUE(said[0].endsWith("元のまま残しました。"));
+    // Title a both changed and kept a line it could not read.
+    EXPECT_TRUE(said[1].startsWith("2件のタイトルをコンバージョンしました。\n2件のタイトルは"))
+        << said[1].toStdString();
+    EXPECT_TRUE(said[2].startsWith("0件のタイトルをコンバージョンしました。\n1件のタイトルは"))
+        << said[2].toStdString();
+    EXPECT_EQ(everyByte().last(), before.last());
+}
+
+TEST_F(StoredBytesTest, FailureMidwayLeavesEveryByteAsStored)
+{
+    addStored(bytes({"\xFF"}), bytes({"C:\\", "\xFF"}), bytes({"C:\\", "\xFE\r\n"}));
+    addStored(bytes({"A\xFE"}), bytes({"c:\\", "\x80"}), bytes({"c:\\", "\x80\r\n"}));
+    addStored("z", bytes({"C:\\", "\xE3\x81"}), bytes({"C:\\", "\xE3\x81\r\n"}));
+    // The last title cannot be rewritten; the others have been by then.
+    sql("CREATE TRIGGER refuse BEFORE UPDATE ON タイトル WHEN OLD.タイトル名 = 'z' "
+        "BEGIN SELECT RAISE(ABORT, 'locked'); END");
+    const QStringList before = everyByte();
+    CatalogueDb db(dbPath());
+    EXPECT_THROW(conversion::convertStoredColumn(db, "サムネイルパス", "C:", "/mnt/c"), DbError);
+    EXPECT_EQ(everyByte(), before);
+    dialog->Text6->setText("C");
+    dialog->Text7->setText("D");
+    dialog->Command4->click();
+    EXPECT_EQ(messages(), QStringList{"「ドライブ・コンバージョン」でエラーが発生しました。"});
+    EXPECT_EQ(everyByte(), before);
+}
+
+TEST_F(StoredBytesTest, WholeValuesAndEmptyRests)
+{
+    addStored("a", "C:", "C:\r\n");
+    addStored("b", bytes({"\xFF"}), bytes({"\xFF\r\n"}));
+    addStored("c", "", "\r\n");
+    const auto thumbnails = convert("サムネイルパス", "c:", "/mnt/c");
+    EXPECT_EQ(thumbnails.matched, 1);
+    EXPECT_EQ(thumbnails.changed, 1);
+    EXPECT_EQ(thumbnails.left, 0);
+    const auto links = convert("ファイルパス", "C:", "D:");
+    EXPECT_EQ(links.changed, 1);
+    EXPECT_EQ(links.left, 0);
+    EXPECT_EQ(
+        rows("SELECT hex(サムネイルパス), hex(ファイルパス) FROM タイトル ORDER BY rowid"),
+        (QStringList{hex("/mnt/c") + "|" + hex("D:\r\n"),
+                     hex(bytes({"\xFF"})) + "|" + hex(bytes({"\xFF\r\n"})), "|" + hex("\r\n")}));
 }
 
 } // namespace

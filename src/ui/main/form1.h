@@ -12,10 +12,10 @@ class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
-class QListWidget;
 class QPlainTextEdit;
 class QPushButton;
 class QTimer;
+class ListBox;
 class Shape;
 class TabArea;
 
@@ -27,10 +27,17 @@ class Form1 : public QWidget {
 public:
     // programFolder holds the catalogue file, the memo folder and the help page.
     Form1(const Services& services, QString programFolder, QWidget* parent = nullptr);
+    // dataFolder holds the catalogue file and the memo folder; sharedFolder the
+    // files shipped with the program (help page, banner, icons, blank memo).
+    Form1(const Services& services, QString dataFolder, QString sharedFolder,
+          QWidget* parent = nullptr);
     ~Form1() override;
 
     const Services& services() const { return m_services; }
+    // The data folder: the catalogue file and the memo folder.
     const QString& programFolder() const { return m_programFolder; }
+    // Where the shipped files are read from; never written.
+    const QString& sharedFolder() const { return m_sharedFolder; }
     // The catalogue file in the program folder.
     QString databasePath() const;
 
@@ -111,7 +118,7 @@ public:
     // Title list and search.
     QLabel* Label2;
     QLabel* Label15;
-    QListWidget* List1;
+    ListBox* List1;
     QLabel* Label3;
     QLineEdit* Text1;
     QPushButton* Command2;
@@ -165,7 +172,7 @@ public:
     PictureBrowser* WebBrowser1;
     QCheckBox* Check1;
     QCheckBox* Check2;
-    QListWidget* List2;
+    ListBox* List2;
     QPushButton* Command38;
     QPushButton* Command39;
     QLabel* OLE2;
@@ -190,5 +197,6 @@ private:
 
     Services m_services;
     QString m_programFolder;
+    QString m_sharedFolder;
     bool m_ending = false;
 };

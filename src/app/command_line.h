@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// What the command line asks for.
+struct CommandLine {
+    enum class Action { Run, ShowHelp, ShowVersion, Fail };
+    Action action = Action::Run;
+    // The folder given with --data-folder, empty when none was given.
+    QString dataFolder;
+    // The text to print for ShowHelp, ShowVersion and Fail.
+    QString text;
+};
+
+// Reads arguments (the program's name first). Works before any application
+// object exists, so --help and --version answer without a display.
+CommandLine parseCommandLine(const QStringList& arguments);
