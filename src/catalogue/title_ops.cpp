@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QObject>
 #include <QPlainTextEdit>
 
 #include "store/catalogue_db.h"
@@ -16,6 +17,34 @@
 namespace {
 
 const QString kNotFound = QStringLiteral("レコードが見つかりません。");
+const QString kUpdateRefused =
+    QStringLiteral("このタイトルは読み込んだ後に他で変更されたため、更新しませんでした。"
+                   "タイトルを選び直して読み込んでから、もう一度操作してください。");
+const QString kDeleteRefused =
+    QStringLiteral("このタイトルは読み込んだ後に他で変更されたため、削除しませんでした。"
+                   "タイトルを選び直して読み込んでから、もう一度操作してください。");
+
+// The title the editor read, as stored, so that 更新 and 削除 write only what
+// nobody has changed since. It is kept only while the name field still shows
+// the name that was read: typing in it, clearing the editor or reading another
+// title forgets it, and the name in the field is then used as it always was.
+class ReadTitle : public QObject {
+public:
+    explicit ReadTitle(Form1& form) : QObject(&form)
+    {
+        connect(form.Text2, &QLineEdit::textChanged, this, [this] { title.reset(); });
+    }
+    std::optional<StoredTitle> title;
+};
+
+ReadTitle& readTitleOf(Form1& form)
+{
+    for (QObject* child : form.children()) {
+        if (auto* kept = dynamic_cast<ReadTitle*>(child))
+            return *kept;
+    }
+    return *new ReadTitle(form);
+}
 
 // The description is stored with CR LF line breaks; the editor works with LF.
 QString storedDescription(const Form1& form)
@@ -133,18 +162,21 @@ bool LoadTitleRecord(Form1& form)
     // The editor is only touched once the whole row is read: a failed read
     // leaves it as it was, link-target list included, so that a following
     // update cannot store a half-emptied title.
-    std::optional<TitleRecord> title;
+    ReadTitle& kept = readTitleOf(form);
+    kept.title.reset();
+    std::optional<StoredTitle> stored;
     try {
         CatalogueDb db(form.databasePath());
-        title = catalogue::readTitle(db, form.List1->selectedText());
+        stored = catalogue::readStoredTitle(db, form.List1->selectedText());
     } catch (const std::exception&) {
         form.Text8->setText(QStringLiteral("「タイトルデータの取得」でエラーが発生しています。"));
         return false;
     }
-    if (!title) {
+    if (!stored) {
         form.Text8->setText(QStringLiteral("タイトル・データがありません。"));
         return false;
     }
+    const TitleRecord* title = &stored->record;
     // The name is the key that update and delete look the title up by, so it
     // goes in as stored, leading spaces included.
     form.Text2->setText(title->name);
@@ -155,6 +187,8 @@ bool LoadTitleRecord(Form1& form)
     SplitLinkTargets(form, leftTrimSpaces(title->linkTargets));
     form.Text6->setText(leftTrimSpaces(title->workingFolder));
     form.Text9->setText(leftTrimSpaces(title->launchOptions));
+    // Kept from here on, once the name field shows the name read.
+    kept.title = std::move(stored);
     return true;
 }
 
@@ -185,6 +219,30 @@ void UpdateTitle(Form1& form)
 {
     try {
         CatalogueDb db(form.databasePath());
+        ReadTitle& kept = readTitleOf(form);
+        if (kept.title) {
+            if (!catalogue::readTitleByRow(db, kept.title->row)) {
+                kept.title.reset();
+                form.Text8->setText(kNotFound);
+                return;
+            }
+            fillBlanks(form);
+            switch (catalogue::updateTitleIfUnchanged(db, *kept.title, editorRecord(form))) {
+            case WriteOutcome::Done:
+                // What the editor wrote is now what it has read.
+                kept.title = catalogue::readTitleByRow(db, kept.title->row);
+                form.Text8->setText(QStringLiteral("正常に更新しました。"));
+                break;
+            case WriteOutcome::Missing:
+                kept.title.reset();
+                form.Text8->setText(kNotFound);
+                break;
+            case WriteOutcome::ChangedSinceRead:
+                form.Text8->setText(kUpdateRefused);
+                break;
+            }
+            return;
+        }
         if (!catalogue::titleExists(db, form.Text2->text())) {
             form.Text8->setText(kNotFound);
             return;
@@ -203,6 +261,19 @@ void DeleteTitle(Form1& form)
 {
     try {
         CatalogueDb db(form.databasePath());
+        ReadTitle& kept = readTitleOf(form);
+        if (kept.title) {
+            const WriteOutcome outcome = catalogue::deleteTitleIfUnchanged(db, *kept.title);
+            if (outcome == WriteOutcome::ChangedSinceRead) {
+                form.Text8->setText(kDeleteRefused);
+                return;
+            }
+            kept.title.reset();
+            form.Text8->setText(outcome == WriteOutcome::Done
+                                    ? QStringLiteral("正常に削除しました。")
+                                    : kNotFound);
+            return;
+        }
         if (catalogue::deleteTitle(db, form.Text2->text()))
             form.Text8->setText(QStringLiteral("正常に削除しました。"));
         else

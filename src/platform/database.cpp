@@ -4,11 +4,14 @@
 
 #include <QFile>
 
-namespace {
+namespace
+{
 
 // How long an operation waits for another program's lock on the file before
-// it gives up and reports its failure.
-constexpr int kBusyTimeoutMs = 250;
+// it gives up and reports its failure: long enough to outlast another
+// window's write (a second instance, or the same file on a shared drive),
+// short enough that a file held for good is still reported.
+constexpr int kBusyTimeoutMs = 5000;
 
 [[noreturn]] void throwError(sqlite3* db, const char* what)
 {
@@ -147,6 +150,11 @@ void SqliteDatabase::exec(const QString& sql)
         sqlite3_free(error);
         throw DbError(message);
     }
+}
+
+void SqliteDatabase::setBusyTimeout(int milliseconds)
+{
+    sqlite3_busy_timeout(m_db, milliseconds);
 }
 
 int SqliteDatabase::changes() const

@@ -54,7 +54,9 @@ class SqliteDatabase {
 public:
     enum class OpenMode { ExistingOnly, CreateIfMissing };
 
-    // Opens the file; ExistingOnly never creates it. Throws DbError.
+    // Opens the file; ExistingOnly never creates it. A statement that meets
+    // another connection's lock waits up to five seconds for it before it
+    // fails with DbError. Throws DbError.
     explicit SqliteDatabase(const QString& path, OpenMode mode = OpenMode::ExistingOnly);
     SqliteDatabase(const SqliteDatabase&) = delete;
     SqliteDatabase& operator=(const SqliteDatabase&) = delete;
@@ -63,6 +65,8 @@ public:
     SqliteStatement prepare(const QString& sql);
     // Runs statements that take no parameters (schema, transaction control).
     void exec(const QString& sql);
+    // How long a statement waits for another connection's lock from now on.
+    void setBusyTimeout(int milliseconds);
     // Rows changed by the last INSERT, UPDATE or DELETE.
     int changes() const;
     sqlite3* handle() const { return m_db; }

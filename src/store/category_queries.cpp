@@ -60,4 +60,40 @@ int deleteTitlesOfCategory(SqliteDatabase& db, const QString& name)
     return deleted;
 }
 
+QList<NamedRow> listCategoryRows(SqliteDatabase& db)
+{
+    auto query =
+        db.prepare(QStringLiteral("SELECT rowid, %1 FROM %2").arg(kCategoryName, kCategoryTable));
+    QList<NamedRow> rows;
+    while (query.step())
+        rows.append(NamedRow{query.text(0).toLongLong(), query.text(1)});
+    return rows;
+}
+
+bool deleteCategoryByRow(SqliteDatabase& db, qint64 row)
+{
+    bool deleted = false;
+    db.transaction([&] {
+        db.prepare(QStringLiteral("DELETE FROM %1 WHERE rowid = %2")
+                       .arg(kCategoryTable, rowParameter(1)))
+            .bind(1, QString::number(row))
+            .step();
+        deleted = db.changes() > 0;
+    });
+    return deleted;
+}
+
+int deleteTitlesOfCategoryRow(SqliteDatabase& db, qint64 categoryRow)
+{
+    int deleted = 0;
+    db.transaction([&] {
+        const QString condition = categoryRowCondition(db, categoryRow);
+        db.prepare(QStringLiteral("DELETE FROM %1 WHERE %2").arg(kTitleTable, condition))
+            .bind(1, QString::number(categoryRow))
+            .step();
+        deleted = db.changes();
+    });
+    return deleted;
+}
+
 } // namespace catalogue

@@ -2,6 +2,8 @@
 
 #include <QStringList>
 
+#include "store/title_queries.h"
+
 class SqliteDatabase;
 
 // The category table, without any window: each call throws DbError on an
@@ -17,6 +19,13 @@ QStringList listCategories(SqliteDatabase& db);
 void insertCategory(SqliteDatabase& db, const QString& name);
 // Removes the category row; false when there was none.
 bool deleteCategory(SqliteDatabase& db, const QString& name);
+// Every category with its row, in the engine's order.
+QList<NamedRow> listCategoryRows(SqliteDatabase& db);
+// Removes the category in that row; false when the row is gone.
+bool deleteCategoryByRow(SqliteDatabase& db, qint64 row);
+// Removes every title of the category in that row, selected as
+// listTitleRowsOfCategoryRow() does, all or none; returns how many went.
+int deleteTitlesOfCategoryRow(SqliteDatabase& db, qint64 categoryRow);
 // Removes every title filed under the category (selected as listTitles does)
 // in one statement, so either all of them go or none; returns how many went.
 int deleteTitlesOfCategory(SqliteDatabase& db, const QString& name);

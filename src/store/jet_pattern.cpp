@@ -1,5 +1,6 @@
 #include "store/jet_pattern.h"
 
+#include <memory>
 #include <vector>
 
 #include <sqlite3.h>
@@ -53,7 +54,7 @@ bool Pattern::Item::matches(char32_t c) const
 
 std::u32string foldRun(const std::u32string& run)
 {
-    return foldForComparisonUcs4(QString::fromStdU32String(run));
+    return foldForComparisonUcs4(fromCodePoints(run));
 }
 
 // The contents of a [list]: runs between ASCII "-" are folded as a whole (so
@@ -138,66 +139,201 @@ std::optional<Pattern> compile(const std::u32string& source)
     return pattern;
 }
 
-// Greedy matching with one back-tracking point per star: linear in practice
-// and never exponential, whatever the user types.
-bool match(const Pattern& pattern, const std::u32string& text)
-{
-    size_t p = 0;
-    size_t t = 0;
-    size_t starP = std::u32string::npos;
-    size_t starT = 0;
-    const auto& items = pattern.items;
-    while (t < text.size()) {
-        if (p < items.size() && items[p].kind == Pattern::Kind::AnyRun) {
-            starP = p++;
-            starT = t;
-        } else if (p < items.size() && items[p].matches(text[t])) {
-            ++p;
-            ++t;
-        } else if (starP != std::u32string::npos) {
-            p = starP + 1;
-            t = ++starT;
-        } else {
-            return false;
+// A run of literal letters found with Knuth-Morris-Pratt: every text letter
+// is looked at a bounded number of times, however the run repeats itself.
+class LiteralRun {
+public:
+    LiteralRun() = default;
+    explicit LiteralRun(std::u32string letters) : m_letters(std::move(letters))
+    {
+        m_border.assign(m_letters.size(), 0);
+        size_t k = 0;
+        for (size_t i = 1; i < m_letters.size(); ++i) {
+            while (k > 0 && m_letters[i] != m_letters[k])
+                k = m_border[k - 1];
+            if (m_letters[i] == m_letters[k])
+                ++k;
+            m_border[i] = k;
         }
     }
-    while (p < items.size() && items[p].kind == Pattern::Kind::AnyRun)
-        ++p;
-    return p == items.size();
+
+    size_t size() const { return m_letters.size(); }
+
+    // Calls accept(start) for each occurrence inside text[from, limit), left
+    // to right, until it returns true; returns that start, or npos.
+    template <typename Accept>
+    size_t find(const std::u32string& text, size_t from, size_t limit, Accept&& accept) const
+    {
+        const size_t m = m_letters.size();
+        if (m == 0)
+            return from <= limit && accept(from) ? from : std::u32string::npos;
+        size_t k = 0;
+        for (size_t i = from; i < limit; ++i) {
+            while (k > 0 && text[i] != m_letters[k])
+                k = m_border[k - 1];
+            if (text[i] == m_letters[k])
+                ++k;
+            if (k == m) {
+                if (accept(i + 1 - m))
+                    return i + 1 - m;
+                k = m_border[k - 1];
+            }
+        }
+        return std::u32string::npos;
+    }
+
+private:
+    std::u32string m_letters;
+    std::vector<size_t> m_border;
+};
+
+// The items between two stars: each takes exactly one letter, so a segment
+// has a fixed length. Its longest literal run is the anchor that a search
+// looks for; the other items are checked around each occurrence.
+struct Segment {
+    std::vector<Pattern::Item> items;
+    size_t anchorOffset = 0;
+    LiteralRun anchor;
+
+    bool matchesAt(const std::u32string& text, size_t at) const
+    {
+        for (size_t i = 0; i < items.size(); ++i) {
+            if (i >= anchorOffset && i < anchorOffset + anchor.size())
+                continue;
+            if (!items[i].matches(text[at + i]))
+                return false;
+        }
+        return true;
+    }
+
+    bool anchoredAt(const std::u32string& text, size_t at) const
+    {
+        for (size_t i = 0; i < items.size(); ++i) {
+            if (!items[i].matches(text[at + i]))
+                return false;
+        }
+        return true;
+    }
+
+    // The leftmost start p >= from with the segment inside [p, limit).
+    size_t findFirst(const std::u32string& text, size_t from, size_t limit) const
+    {
+        const size_t length = items.size();
+        if (limit < from || limit - from < length)
+            return std::u32string::npos;
+        const size_t lastStart = limit - length;
+        if (anchor.size() == 0) {
+            for (size_t p = from; p <= lastStart; ++p) {
+                if (matchesAt(text, p))
+                    return p;
+            }
+            return std::u32string::npos;
+        }
+        const size_t found =
+            anchor.find(text, from + anchorOffset, lastStart + anchorOffset + anchor.size(),
+                        [&](size_t runStart) { return matchesAt(text, runStart - anchorOffset); });
+        return found == std::u32string::npos ? found : found - anchorOffset;
+    }
+};
+
+// A compiled pattern as segments separated by stars. Without a star the one
+// segment must cover the whole text; otherwise the first is held at the
+// start, the last at the end, and each one between is taken at its leftmost
+// place after the one before: since every segment has a fixed length, the
+// leftmost place never loses a match that a later one would have given.
+struct Matcher {
+    std::vector<Segment> segments;
+    bool hasStar = false;
+
+    explicit Matcher(const Pattern& pattern)
+    {
+        segments.emplace_back();
+        for (const Pattern::Item& item : pattern.items) {
+            if (item.kind == Pattern::Kind::AnyRun) {
+                hasStar = true;
+                segments.emplace_back();
+            } else {
+                segments.back().items.push_back(item);
+            }
+        }
+        for (Segment& segment : segments) {
+            size_t bestOffset = 0;
+            size_t bestLength = 0;
+            for (size_t i = 0; i < segment.items.size();) {
+                size_t j = i;
+                while (j < segment.items.size() && segment.items[j].kind == Pattern::Kind::Literal)
+                    ++j;
+                if (j - i > bestLength) {
+                    bestOffset = i;
+                    bestLength = j - i;
+                }
+                i = j == i ? i + 1 : j;
+            }
+            std::u32string letters;
+            for (size_t i = bestOffset; i < bestOffset + bestLength; ++i)
+                letters += segment.items[i].literal;
+            segment.anchorOffset = bestOffset;
+            segment.anchor = LiteralRun(std::move(letters));
+        }
+    }
+
+    bool match(const std::u32string& text) const
+    {
+        const Segment& first = segments.front();
+        if (!hasStar)
+            return text.size() == first.items.size() && first.anchoredAt(text, 0);
+        const Segment& last = segments.back();
+        if (text.size() < first.items.size() + last.items.size())
+            return false;
+        const size_t lastStart = text.size() - last.items.size();
+        if (!first.anchoredAt(text, 0) || !last.anchoredAt(text, lastStart))
+            return false;
+        size_t from = first.items.size();
+        for (size_t s = 1; s + 1 < segments.size(); ++s) {
+            const size_t found = segments[s].findFirst(text, from, lastStart);
+            if (found == std::u32string::npos)
+                return false;
+            from = found + segments[s].items.size();
+        }
+        return true;
+    }
+};
+
+std::u32string fromUtf8(sqlite3_value* value)
+{
+    const auto* data = reinterpret_cast<const char*>(sqlite3_value_text(value));
+    return QString::fromUtf8(data, sqlite3_value_bytes(value)).toStdU32String();
 }
 
-std::u32string fromUtf8(const char* text)
+// The whole stored value, a NUL inside it included: the engine's length
+// counts, never a terminator.
+std::u32string foldedFromUtf8(sqlite3_value* value)
 {
-    return QString::fromUtf8(text).toStdU32String();
-}
-
-std::u32string foldedFromUtf8(const char* text)
-{
-    return foldForComparisonUcs4(QString::fromUtf8(text));
+    const auto* data = reinterpret_cast<const char*>(sqlite3_value_text(value));
+    return foldForComparisonUcs4(QString::fromUtf8(data, sqlite3_value_bytes(value)));
 }
 
 void jetLikeFunction(sqlite3_context* context, int, sqlite3_value** args)
 {
-    const auto* patternText = reinterpret_cast<const char*>(sqlite3_value_text(args[0]));
-    const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(args[1]));
-    if (!patternText || !text) {
+    if (sqlite3_value_type(args[0]) == SQLITE_NULL || sqlite3_value_type(args[1]) == SQLITE_NULL) {
         sqlite3_result_int(context, 0);
         return;
     }
     // The pattern is the same for every row of a query: compile it once and
     // let the engine keep it beside the statement.
-    if (const auto* cached = static_cast<const Pattern*>(sqlite3_get_auxdata(context, 0))) {
-        sqlite3_result_int(context, match(*cached, foldedFromUtf8(text)) ? 1 : 0);
+    if (const auto* cached = static_cast<const Matcher*>(sqlite3_get_auxdata(context, 0))) {
+        sqlite3_result_int(context, cached->match(foldedFromUtf8(args[1])) ? 1 : 0);
         return;
     }
-    auto compiled = compile(fromUtf8(patternText));
+    const auto compiled = compile(fromUtf8(args[0]));
     if (!compiled) {
         sqlite3_result_error(context, "malformed pattern", -1);
         return;
     }
-    sqlite3_result_int(context, match(*compiled, foldedFromUtf8(text)) ? 1 : 0);
-    sqlite3_set_auxdata(context, 0, new Pattern(std::move(*compiled)),
-                        [](void* p) { delete static_cast<Pattern*>(p); });
+    auto matcher = std::make_unique<Matcher>(*compiled);
+    sqlite3_result_int(context, matcher->match(foldedFromUtf8(args[1])) ? 1 : 0);
+    sqlite3_set_auxdata(context, 0, matcher.release(),
+                        [](void* p) { delete static_cast<Matcher*>(p); });
 }
 
 } // namespace
@@ -207,7 +343,7 @@ std::optional<bool> jetLikeMatch(QStringView pattern, QStringView text)
     const auto compiled = compile(pattern.toString().toStdU32String());
     if (!compiled)
         return std::nullopt;
-    return match(*compiled, foldForComparisonUcs4(text));
+    return Matcher(*compiled).match(foldForComparisonUcs4(text));
 }
 
 void registerJetLike(SqliteDatabase& db)

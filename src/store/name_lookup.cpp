@@ -42,4 +42,25 @@ QString categoryCondition(SqliteDatabase& db, const QString& category)
     return QStringLiteral("ruled_fold(%1) = ruled_fold(?1)").arg(kCategoryName);
 }
 
+QString rowParameter(int index)
+{
+    return QStringLiteral("CAST(?%1 AS INTEGER)").arg(index);
+}
+
+QString categoryRowCondition(SqliteDatabase& db, qint64 categoryRow)
+{
+    const QString stored = QStringLiteral("(SELECT %1 FROM %2 WHERE rowid = %3)")
+                               .arg(kCategoryName, kCategoryTable, rowParameter(1));
+    // Compared as stored, so bytes that are not UTF-8 still select their own
+    // titles; the first comparison lets the engine use the category index.
+    const QString exact =
+        QStringLiteral("%1 = %2 AND %1 = %2 COLLATE BINARY").arg(kCategoryName, stored);
+    auto probe =
+        db.prepare(QStringLiteral("SELECT 1 FROM %1 WHERE %2 LIMIT 1").arg(kTitleTable, exact));
+    probe.bind(1, QString::number(categoryRow));
+    if (probe.step())
+        return exact;
+    return QStringLiteral("ruled_fold(%1) = ruled_fold(%2)").arg(kCategoryName, stored);
+}
+
 } // namespace catalogue

@@ -22,6 +22,14 @@ std::optional<QString> storedSpelling(SqliteDatabase& db, const QString& table,
 // otherwise those whose category compares the same.
 QString categoryCondition(SqliteDatabase& db, const QString& category);
 
+// The same selection for the category stored in row ?1 of the category
+// table: its exact bytes when titles are filed under them, otherwise every
+// title whose category compares the same.
+QString categoryRowCondition(SqliteDatabase& db, qint64 categoryRow);
+
+// A row number bound as text at ?index, as the integer the rowid is.
+QString rowParameter(int index);
+
 // SQL condition matching column = ?index by exact spelling, using the
 // column's own index.
 QString exactMatch(const QString& column, int index);

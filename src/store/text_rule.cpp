@@ -172,7 +172,7 @@ void foldInto(QStringView text, std::u32string& out)
         // A folding such as İ → i + combining dot may leave text that NFKC
         // would write otherwise; normalise once more so both sides agree.
         const QString again =
-            QString::fromStdU32String(out).normalized(QString::NormalizationForm_KC);
+            fromCodePoints(out).normalized(QString::NormalizationForm_KC);
         out = again.toStdU32String();
     }
 }
@@ -364,7 +364,16 @@ uint8_t widthClass(char32_t c)
 
 QString foldForComparison(QStringView text)
 {
-    return QString::fromStdU32String(foldToUcs4(text));
+    return fromCodePoints(foldToUcs4(text));
+}
+
+QString fromCodePoints(std::u32string_view codePoints)
+{
+    QString text;
+    text.reserve(qsizetype(codePoints.size()));
+    for (const char32_t c : codePoints)
+        text.append(QChar::fromUcs4(c));
+    return text;
 }
 
 bool sameUnderRule(QStringView a, QStringView b)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include <QByteArray>
 #include <QString>
@@ -17,6 +18,9 @@ QString foldForComparison(QStringView text);
 bool sameUnderRule(QStringView a, QStringView b);
 // The folded form as code points, for matchers that walk it.
 std::u32string foldForComparisonUcs4(QStringView text);
+// Code points as text, each kept: unlike QString::fromStdU32String, a
+// leading U+FEFF is a character here, not a byte-order mark to drop.
+QString fromCodePoints(std::u32string_view codePoints);
 
 // A byte string whose plain byte order is the catalogue's Japanese name order:
 // punctuation and symbols, then numbers (by value), Latin, kana (hiragana and

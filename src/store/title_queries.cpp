@@ -15,50 +15,100 @@ namespace catalogue {
 
 namespace {
 
-QStringList readNames(SqliteStatement& query)
+QStringList namesOf(const QList<NamedRow>& rows)
 {
     QStringList names;
-    while (query.step())
-        names.append(query.text(0));
+    names.reserve(rows.size());
+    for (const NamedRow& row : rows)
+        names.append(row.name);
     return names;
+}
+
+// Reads (rowid, name) rows and sorts them by the Japanese key of the name.
+// Sorted here rather than by ORDER BY on the key function: the engine's
+// sorter over 40,000 key blobs costs more than computing the keys and
+// sorting them in memory.
+QList<NamedRow> sortedRows(SqliteStatement& query)
+{
+    struct Keyed {
+        QByteArray key;
+        NamedRow row;
+    };
+    std::vector<Keyed> keyed;
+    while (query.step()) {
+        NamedRow row{query.text(0).toLongLong(), query.text(1)};
+        QByteArray key = japaneseSortKey(row.name);
+        keyed.push_back({std::move(key), std::move(row)});
+    }
+    std::sort(keyed.begin(), keyed.end(),
+              [](const Keyed& a, const Keyed& b) { return a.key < b.key; });
+    QList<NamedRow> rows;
+    rows.reserve(qsizetype(keyed.size()));
+    for (Keyed& entry : keyed)
+        rows.append(std::move(entry.row));
+    return rows;
+}
+
+QList<NamedRow> unsortedRows(SqliteStatement& query)
+{
+    QList<NamedRow> rows;
+    while (query.step())
+        rows.append(NamedRow{query.text(0).toLongLong(), query.text(1)});
+    return rows;
+}
+
+QList<NamedRow> selectRows(SqliteDatabase& db, const QString& condition, const QString& bound)
+{
+    auto query = db.prepare(QStringLiteral("SELECT rowid, %1 FROM %2 WHERE %3")
+                                .arg(kTitleName, kTitleTable, condition));
+    query.bind(1, bound);
+    return sortedRows(query);
+}
+
+QList<NamedRow> searchRows(SqliteDatabase& db, const QString& condition, const QString& bound,
+                           const QString& searchText)
+{
+    auto query = db.prepare(QStringLiteral("SELECT rowid, %1 FROM %2 WHERE %3 AND jetlike(?2, %1)")
+                                .arg(kTitleName, kTitleTable, condition));
+    query.bind(1, bound);
+    query.bind(2, QLatin1Char('*') + searchText + QLatin1Char('*'));
+    return unsortedRows(query);
 }
 
 } // namespace
 
+QList<NamedRow> listTitleRows(SqliteDatabase& db, const QString& category)
+{
+    return selectRows(db, categoryCondition(db, category), category);
+}
+
+QList<NamedRow> listTitleRowsOfCategoryRow(SqliteDatabase& db, qint64 categoryRow)
+{
+    const QString row = QString::number(categoryRow);
+    return selectRows(db, categoryRowCondition(db, categoryRow), row);
+}
+
+QList<NamedRow> searchTitleRows(SqliteDatabase& db, const QString& category,
+                                const QString& searchText)
+{
+    return searchRows(db, categoryCondition(db, category), category, searchText);
+}
+
+QList<NamedRow> searchTitleRowsOfCategoryRow(SqliteDatabase& db, qint64 categoryRow,
+                                             const QString& searchText)
+{
+    return searchRows(db, categoryRowCondition(db, categoryRow), QString::number(categoryRow),
+                      searchText);
+}
+
 QStringList listTitles(SqliteDatabase& db, const QString& category)
 {
-    auto query = db.prepare(QStringLiteral("SELECT %1 FROM %2 WHERE %3")
-                                .arg(kTitleName, kTitleTable, categoryCondition(db, category)));
-    query.bind(1, category);
-    // Sorted here rather than by ORDER BY on the key function: the engine's
-    // sorter over 40,000 key blobs costs more than computing the keys and
-    // sorting them in memory.
-    struct Keyed {
-        QByteArray key;
-        QString name;
-    };
-    std::vector<Keyed> keyed;
-    while (query.step()) {
-        QString name = query.text(0);
-        QByteArray key = japaneseSortKey(name);
-        keyed.push_back({std::move(key), std::move(name)});
-    }
-    std::sort(keyed.begin(), keyed.end(),
-              [](const Keyed& a, const Keyed& b) { return a.key < b.key; });
-    QStringList names;
-    names.reserve(qsizetype(keyed.size()));
-    for (Keyed& entry : keyed)
-        names.append(std::move(entry.name));
-    return names;
+    return namesOf(listTitleRows(db, category));
 }
 
 QStringList searchTitles(SqliteDatabase& db, const QString& category, const QString& searchText)
 {
-    auto query = db.prepare(QStringLiteral("SELECT %1 FROM %2 WHERE %3 AND jetlike(?2, %1)")
-                                .arg(kTitleName, kTitleTable, categoryCondition(db, category)));
-    query.bind(1, category);
-    query.bind(2, QLatin1Char('*') + searchText + QLatin1Char('*'));
-    return readNames(query);
+    return namesOf(searchTitleRows(db, category, searchText));
 }
 
 std::optional<TitleRecord> readTitle(SqliteDatabase& db, const QString& name)
@@ -146,6 +196,170 @@ bool deleteTitle(SqliteDatabase& db, const QString& name)
         deleted = db.changes() > 0;
     });
     return deleted;
+}
+
+// ---- By row ------------------------------------------------------------------
+
+namespace {
+
+// The seven columns in TitleRecord order as bindColumns() binds them.
+const QString* const kColumns[] = {&kTitleName,    &kDescription,   &kThumbnailPath, &kLinkTargets,
+                                   &kCategoryName, &kWorkingFolder, &kLaunchOptions};
+
+const QString& fieldOf(const TitleRecord& title, int column)
+{
+    const QString* const fields[] = {&title.name,         &title.description, &title.thumbnailPath,
+                                     &title.linkTargets,  &title.category,    &title.workingFolder,
+                                     &title.launchOptions};
+    return *fields[column];
+}
+
+// Each column's type and stored bytes: a NULL, an empty text and a text that
+// reads the same only after its bytes were repaired all differ here.
+QString stampExpression()
+{
+    QStringList parts;
+    for (const QString* column : kColumns)
+        parts.append(QStringLiteral("typeof(%1) || ':' || hex(%1)").arg(*column));
+    return parts.join(QStringLiteral(" || '|' || "));
+}
+
+std::optional<StoredTitle> readStored(SqliteDatabase& db, const QString& condition,
+                                      const QString& bound)
+{
+    auto query =
+        db.prepare(QStringLiteral("SELECT rowid, %1, %2, %3, %4, %5, %6, %7, %8 FROM %9 "
+                                  "WHERE %10")
+                       .arg(kTitleName, kDescription, kThumbnailPath, kLinkTargets, kCategoryName,
+                            kWorkingFolder, kLaunchOptions, stampExpression(), kTitleTable)
+                       .arg(condition));
+    query.bind(1, bound);
+    if (!query.step())
+        return std::nullopt;
+    StoredTitle stored;
+    stored.row = query.text(0).toLongLong();
+    stored.record = TitleRecord{query.text(1), query.text(2), query.text(3), query.text(4),
+                                query.text(6), query.text(7), query.text(5)};
+    stored.stamp = query.text(8);
+    return stored;
+}
+
+std::optional<QString> stampOfRow(SqliteDatabase& db, qint64 row)
+{
+    auto query = db.prepare(QStringLiteral("SELECT %1 FROM %2 WHERE rowid = %3")
+                                .arg(stampExpression(), kTitleTable, rowParameter(1)));
+    query.bind(1, QString::number(row));
+    if (!query.step())
+        return std::nullopt;
+    return query.text(0);
+}
+
+// The write of updateTitleByRow(), inside the caller's transaction.
+bool rewriteRow(SqliteDatabase& db, qint64 row, const TitleRecord& title)
+{
+    const auto current =
+        readStored(db, QStringLiteral("rowid = %1").arg(rowParameter(1)), QString::number(row));
+    if (!current)
+        return false;
+    if (title.name != current->record.name) {
+        auto taken = db.prepare(QStringLiteral("SELECT 1 FROM %1 WHERE rowid <> %2 AND "
+                                               "ruled_fold(%3) = ruled_fold(?2) LIMIT 1")
+                                    .arg(kTitleTable, rowParameter(1), kTitleName));
+        taken.bind(1, QString::number(row)).bind(2, title.name);
+        if (taken.step())
+            throw DuplicateName("title exists");
+    }
+    QStringList assignments;
+    QStringList values;
+    for (int column = 0; column < 7; ++column) {
+        if (fieldOf(title, column) == fieldOf(current->record, column))
+            continue;
+        values.append(fieldOf(title, column));
+        assignments.append(
+            QStringLiteral("%1 = ?%2").arg(*kColumns[column]).arg(values.size() + 1));
+    }
+    if (assignments.isEmpty())
+        return true;
+    auto update =
+        db.prepare(QStringLiteral("UPDATE %1 SET %2 WHERE rowid = %3")
+                       .arg(kTitleTable, assignments.join(QStringLiteral(", ")), rowParameter(1)));
+    update.bind(1, QString::number(row));
+    for (qsizetype i = 0; i < values.size(); ++i)
+        update.bind(int(i + 2), values[i]);
+    update.step();
+    return true;
+}
+
+bool removeRow(SqliteDatabase& db, qint64 row)
+{
+    db.prepare(QStringLiteral("DELETE FROM %1 WHERE rowid = %2").arg(kTitleTable, rowParameter(1)))
+        .bind(1, QString::number(row))
+        .step();
+    return db.changes() > 0;
+}
+
+} // namespace
+
+std::optional<StoredTitle> readTitleByRow(SqliteDatabase& db, qint64 row)
+{
+    return readStored(db, QStringLiteral("rowid = %1").arg(rowParameter(1)), QString::number(row));
+}
+
+std::optional<StoredTitle> readStoredTitle(SqliteDatabase& db, const QString& name)
+{
+    const auto stored = storedSpelling(db, kTitleTable, kTitleName, name);
+    if (!stored)
+        return std::nullopt;
+    return readStored(db, exactMatch(kTitleName, 1), *stored);
+}
+
+bool updateTitleByRow(SqliteDatabase& db, qint64 row, const TitleRecord& title)
+{
+    bool updated = false;
+    db.transaction([&] { updated = rewriteRow(db, row, title); });
+    return updated;
+}
+
+bool deleteTitleByRow(SqliteDatabase& db, qint64 row)
+{
+    bool deleted = false;
+    db.transaction([&] { deleted = removeRow(db, row); });
+    return deleted;
+}
+
+WriteOutcome updateTitleIfUnchanged(SqliteDatabase& db, const StoredTitle& asRead,
+                                    const TitleRecord& title)
+{
+    WriteOutcome outcome = WriteOutcome::Missing;
+    db.transaction([&] {
+        const auto stamp = stampOfRow(db, asRead.row);
+        if (!stamp)
+            return;
+        if (*stamp != asRead.stamp) {
+            outcome = WriteOutcome::ChangedSinceRead;
+            return;
+        }
+        rewriteRow(db, asRead.row, title);
+        outcome = WriteOutcome::Done;
+    });
+    return outcome;
+}
+
+WriteOutcome deleteTitleIfUnchanged(SqliteDatabase& db, const StoredTitle& asRead)
+{
+    WriteOutcome outcome = WriteOutcome::Missing;
+    db.transaction([&] {
+        const auto stamp = stampOfRow(db, asRead.row);
+        if (!stamp)
+            return;
+        if (*stamp != asRead.stamp) {
+            outcome = WriteOutcome::ChangedSinceRead;
+            return;
+        }
+        removeRow(db, asRead.row);
+        outcome = WriteOutcome::Done;
+    });
+    return outcome;
 }
 
 } // namespace catalogue

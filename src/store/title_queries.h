@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -17,6 +18,27 @@ struct TitleRecord {
     QString launchOptions;
     QString category;
 };
+
+// A row found by the row itself (its SQLite rowid) with its name as text. The
+// row finds the title even where the stored name does not survive the trip
+// through text unchanged (bytes that are not UTF-8).
+struct NamedRow {
+    qint64 row = 0;
+    QString name;
+    friend bool operator==(const NamedRow&, const NamedRow&) = default;
+};
+
+// A title as read: its row, its columns as text, and a stamp of the seven
+// columns' stored bytes and types, by which a later write knows whether
+// anyone changed the row since.
+struct StoredTitle {
+    qint64 row = 0;
+    TitleRecord record;
+    QString stamp;
+};
+
+// The outcome of a write that depends on what the editor read.
+enum class WriteOutcome { Done, Missing, ChangedSinceRead };
 
 // The title table, without any window: each call throws DbError on an engine
 // failure. Lists have no row limit. Names and categories are found under the
@@ -42,5 +64,33 @@ bool titleExists(SqliteDatabase& db, const QString& name);
 bool updateTitle(SqliteDatabase& db, const TitleRecord& title);
 // Removes the title of that name; false when none exists.
 bool deleteTitle(SqliteDatabase& db, const QString& name);
+
+// ---- By row ----------------------------------------------------------------
+// The same lists with each title's row, in the same order.
+QList<NamedRow> listTitleRows(SqliteDatabase& db, const QString& category);
+QList<NamedRow> searchTitleRows(SqliteDatabase& db, const QString& category,
+                                const QString& searchText);
+// The titles of the category stored in that row of the category table: those
+// filed under its exact bytes when there are any, otherwise those whose
+// category compares the same.
+QList<NamedRow> listTitleRowsOfCategoryRow(SqliteDatabase& db, qint64 categoryRow);
+QList<NamedRow> searchTitleRowsOfCategoryRow(SqliteDatabase& db, qint64 categoryRow,
+                                             const QString& searchText);
+// The title in that row, or the title of that name, with its stamp.
+std::optional<StoredTitle> readTitleByRow(SqliteDatabase& db, qint64 row);
+std::optional<StoredTitle> readStoredTitle(SqliteDatabase& db, const QString& name);
+// Rewrites the title in that row. A column whose new text equals the stored
+// one as read keeps its stored bytes, so a name that is not UTF-8 survives an
+// update of the other fields. A new name that compares the same as another
+// title's throws DuplicateName. False when the row is gone.
+bool updateTitleByRow(SqliteDatabase& db, qint64 row, const TitleRecord& title);
+// Removes the title in that row; false when the row is gone.
+bool deleteTitleByRow(SqliteDatabase& db, qint64 row);
+// Writes only when the row still holds, byte for byte, what was read:
+// Missing when the row is gone, ChangedSinceRead (nothing written) when any
+// of its seven columns changed meanwhile. Written as updateTitleByRow does.
+WriteOutcome updateTitleIfUnchanged(SqliteDatabase& db, const StoredTitle& asRead,
+                                    const TitleRecord& title);
+WriteOutcome deleteTitleIfUnchanged(SqliteDatabase& db, const StoredTitle& asRead);
 
 } // namespace catalogue

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <random>
+#include <string>
+#include <vector>
+
 #include <QString>
 
 #include "store/jet_pattern.h"
@@ -144,6 +148,152 @@ TEST(JetPattern, LongTextsWithManyStarsStayFast)
     const auto result = jetLikeMatch(u"*a*a*a*a*a*a*a*a*b", text);
     ASSERT_TRUE(result.has_value());
     EXPECT_FALSE(*result);
+}
+
+// Literal runs at either end of a star, empty runs between adjacent stars,
+// and runs that overlap themselves, which a run search must not skip past.
+TEST(JetPattern, LiteralRunsAroundStars)
+{
+    EXPECT_TRUE(like("abc*", "abcdef"));
+    EXPECT_FALSE(like("abc*", "xabcdef"));
+    EXPECT_TRUE(like("abc*", "abc"));
+    EXPECT_FALSE(like("abc*", "ab"));
+    EXPECT_TRUE(like("*def", "abcdef"));
+    EXPECT_FALSE(like("*def", "abcdefx"));
+    EXPECT_TRUE(like("*def", "def"));
+    EXPECT_TRUE(like("ab*ab", "abab"));
+    EXPECT_FALSE(like("ab*ab", "aba"));
+    EXPECT_FALSE(like("ab*ba", "aba"));
+    EXPECT_TRUE(like("a***b", "ab"));
+    EXPECT_TRUE(like("***", ""));
+    EXPECT_FALSE(like("a**", ""));
+    EXPECT_TRUE(like("*ab*ab*", "abab"));
+    EXPECT_FALSE(like("*ab*ab*", "aba"));
+    EXPECT_TRUE(like("*aab*", "aaab"));
+    EXPECT_TRUE(like("*abab*c", "abaababab c"));
+    EXPECT_FALSE(like("*abab*c", "ababc abab"));
+    EXPECT_TRUE(like("*a?c*", "xxabxabcx"));
+    EXPECT_FALSE(like("*a?c*", "xxabxacx"));
+    EXPECT_TRUE(like("*?b#*", "ab1"));
+    EXPECT_FALSE(like("*?b#*", "b1"));
+    EXPECT_TRUE(like("x*[ab]c?*y", "x..bcz..y"));
+    EXPECT_FALSE(like("x*[ab]c?*y", "x..bcy"));
+}
+
+// A plain matcher for ASCII patterns, by dynamic programming over every
+// pattern position and text position: slow, but plainly right.
+bool referenceLike(const std::string& pattern, const std::string& text)
+{
+    struct Token {
+        char kind; // 'l' literal, '*', '?', '#', '[' set
+        std::string set;
+        bool negated = false;
+        char literal = 0;
+    };
+    std::vector<Token> tokens;
+    for (size_t i = 0; i < pattern.size(); ++i) {
+        const char c = pattern[i];
+        if (c == '[') {
+            const size_t close = pattern.find(']', i + 1);
+            Token token{'[', pattern.substr(i + 1, close - i - 1)};
+            if (!token.set.empty() && token.set[0] == '!') {
+                token.negated = true;
+                token.set.erase(0, 1);
+            }
+            tokens.push_back(token);
+            i = close;
+        } else if (c == '*' || c == '?' || c == '#') {
+            tokens.push_back(Token{c, {}});
+        } else {
+            Token token{'l', {}};
+            token.literal = c;
+            tokens.push_back(token);
+        }
+    }
+    const auto one = [](const Token& t, char c) {
+        switch (t.kind) {
+        case '?':
+            return true;
+        case '#':
+            return c >= '0' && c <= '9';
+        case '[':
+            return (t.set.find(c) != std::string::npos) != t.negated;
+        default:
+            return c == t.literal;
+        }
+    };
+    // at[i][j]: the first i tokens match the first j letters.
+    std::vector<std::vector<bool>> at(tokens.size() + 1, std::vector<bool>(text.size() + 1));
+    at[0][0] = true;
+    for (size_t i = 1; i <= tokens.size(); ++i) {
+        for (size_t j = 0; j <= text.size(); ++j) {
+            if (tokens[i - 1].kind == '*')
+                at[i][j] = at[i - 1][j] || (j > 0 && at[i][j - 1]);
+            else
+                at[i][j] = j > 0 && at[i - 1][j - 1] && one(tokens[i - 1], text[j - 1]);
+        }
+    }
+    return at[tokens.size()][text.size()];
+}
+
+TEST(JetPattern, AgreesWithAPlainMatcherOnRandomPatterns)
+{
+    std::mt19937 random(7);
+    const std::vector<std::string> pieces = {"a", "b", "a",    "b",    "*",
+                                             "?", "#", "[ab]", "[!a]", "1"};
+    int matched = 0;
+    for (int round = 0; round < 20000; ++round) {
+        std::string pattern;
+        for (size_t n = random() % 7; n > 0; --n)
+            pattern += pieces[random() % pieces.size()];
+        std::string text;
+        for (size_t n = random() % 9; n > 0; --n)
+            text += "ab1"[random() % 3];
+        const bool expected = referenceLike(pattern, text);
+        matched += expected;
+        ASSERT_EQ(like(pattern.c_str(), text.c_str()), expected)
+            << "pattern " << pattern << " text " << text;
+    }
+    // Both outcomes were exercised in number.
+    EXPECT_GT(matched, 1000);
+    EXPECT_LT(matched, 19000);
+}
+
+// Long names and long search texts: the search text found at either end,
+// in the middle and not at all, where it nearly occurs everywhere.
+TEST(JetPattern, LongTextsAndLongSearchTexts)
+{
+    const QString needle = QString(999, QLatin1Char('a')) + QLatin1Char('b');
+    const QString filler(30000, QLatin1Char('a'));
+    const auto search = [&](const QString& text) {
+        return jetLikeMatch(QLatin1Char('*') + needle + QLatin1Char('*'), text).value_or(false);
+    };
+    EXPECT_FALSE(search(filler));
+    EXPECT_TRUE(search(filler + QLatin1Char('b')));
+    EXPECT_TRUE(search(QLatin1Char('b') + filler.left(999) + QLatin1Char('B') + filler));
+    EXPECT_TRUE(search(filler.left(15000) + QLatin1Char('b') + filler.left(15000)));
+    EXPECT_FALSE(search(filler.left(998) + QLatin1Char('b') + filler.left(15000)));
+    // Full-width letters in the text fold to the search text's letters.
+    EXPECT_TRUE(search(QString(1000, QChar(0xFF41)) + QChar(0xFF42)));
+    // A star inside a long search text, and classes around it.
+    const QString half(500, QLatin1Char('a'));
+    const QString pattern = "*" + half + "?*#" + half + "*";
+    EXPECT_TRUE(jetLikeMatch(pattern, filler + "x1" + filler).value_or(false));
+    EXPECT_FALSE(jetLikeMatch(pattern, filler + "x" + filler).value_or(true));
+}
+
+TEST(JetPattern, NulIsAnOrdinaryLetter)
+{
+    // So is U+FEFF at the start of a literal run: no byte-order mark here.
+    EXPECT_TRUE(jetLikeMatch(u"\uFEFF計画*", u"\uFEFF計画書").value_or(false));
+    EXPECT_FALSE(jetLikeMatch(u"\uFEFF計画*", u"計画書").value_or(true));
+    EXPECT_TRUE(jetLikeMatch(u"*\uFEFFß*", u"x\uFEFFSS").value_or(false));
+    const QString text = QStringLiteral("前") + QChar(0) + QStringLiteral("後");
+    EXPECT_TRUE(jetLikeMatch(u"*後*", text).value_or(false));
+    EXPECT_TRUE(
+        jetLikeMatch(QStringLiteral("前") + QChar(0) + QStringLiteral("*"), text).value_or(false));
+    EXPECT_TRUE(jetLikeMatch(u"前?後", text).value_or(false));
+    EXPECT_FALSE(jetLikeMatch(u"前後", text).value_or(true));
 }
 
 } // namespace

@@ -1,6 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <functional>
+#include <future>
+#include <thread>
+#include <vector>
 
 #include <QProcess>
 #include <QTemporaryDir>
@@ -14,7 +19,8 @@ namespace {
 
 // A fresh catalogue file in its own folder, opened the way the program opens
 // it (with the comparison rule registered).
-class StoreTest : public ::testing::Test {
+class StoreTest : public ::testing::Test
+{
 protected:
     void SetUp() override
     {
@@ -122,6 +128,53 @@ TEST_F(StoreTest, CategoryThatComparesTheSameIsRefused)
     EXPECT_NO_THROW(catalogue::insertCategory(db, "がな"));
 }
 
+// ---- Search over the whole stored text -------------------------------------
+
+TEST_F(StoreTest, SearchSeesTextAfterANul)
+{
+    const QString withNul = QStringLiteral("前書き") + QChar(0) + QStringLiteral("隠れた後半");
+    addTitle(withNul, "x");
+    addTitle("後半だけ", "y");
+    CatalogueDb db(path());
+    EXPECT_EQ(catalogue::searchTitles(db, "x", "隠れた"), QStringList({withNul}));
+    EXPECT_EQ(catalogue::searchTitles(db, "x", "書き?隠"), QStringList({withNul}));
+    EXPECT_TRUE(catalogue::searchTitles(db, "x", "書き隠").isEmpty());
+}
+
+TEST_F(StoreTest, LongNamesAreSearchedWhole)
+{
+    // Names that nearly hold the search text everywhere; one holds it at its
+    // very end, one across its middle.
+    const QString searchText = QString(999, QChar(u'あ')) + QChar(u'い');
+    {
+        SqliteDatabase plain(path());
+        plain.transaction([&] {
+            auto insert =
+                plain.prepare("INSERT INTO タイトル (タイトル名, カテゴリ名) VALUES (?, 'long')");
+            for (int i = 0; i < 100; ++i) {
+                QString name = QString::number(i) + QString(30000, QChar(u'ア'));
+                if (i == 17)
+                    name += QChar(u'イ');
+                if (i == 60)
+                    name.insert(15000, QChar(u'ｲ'));
+                insert.bind(1, name);
+                insert.step();
+                insert.reset();
+            }
+        });
+    }
+    CatalogueDb db(path());
+    QStringList found = catalogue::searchTitles(db, "long", searchText);
+    ASSERT_EQ(found.size(), 2);
+    std::sort(found.begin(), found.end(),
+              [](const QString& a, const QString& b) { return a.size() < b.size(); });
+    EXPECT_TRUE(found[0].startsWith("17") || found[0].startsWith("60"));
+    EXPECT_EQ(found[0].size(), 30003);
+    EXPECT_TRUE(catalogue::searchTitles(db, "long", searchText + QChar(u'い')).isEmpty());
+    EXPECT_EQ(catalogue::searchTitles(db, "long", "#" + searchText.right(10)).size(), 0);
+    EXPECT_EQ(catalogue::searchTitles(db, "long", "ｱｱ*ｲ").size(), 2);
+}
+
 // ---- One title by name ----------------------------------------------------
 
 TEST_F(StoreTest, TitleIsFoundByAnyWritingOfItsName)
@@ -192,6 +245,186 @@ TEST_F(StoreTest, OlderFileWithTwoCategorySpellingsSelectsTheExactOne)
     EXPECT_EQ(catalogue::listTitles(db, "ｄｏｃｓ").size(), 3);
     EXPECT_EQ(catalogue::deleteTitlesOfCategory(db, "docs"), 2);
     EXPECT_EQ(rows("SELECT タイトル名 FROM タイトル"), QStringList({"wide1"}));
+}
+
+// ---- Rows found by the row itself -------------------------------------------
+
+// A name written by another tool that is not UTF-8 reads as text with U+FFFD
+// in it, the same text as a real U+FFFD name: only its row finds it.
+TEST_F(StoreTest, TitleNamedInBytesThatAreNotUtf8IsHandledByItsRow)
+{
+    // "あf" followed by the lone byte FE, and "あf" followed by a real U+FFFD.
+    plainSql("INSERT INTO タイトル VALUES (CAST(x'e3818266fe' AS TEXT), 'bad bytes', ' ', "
+             "' ' || char(13, 10), 'x', ' ', ' ')");
+    plainSql("INSERT INTO タイトル VALUES ('あf' || char(65533), 'real', ' ', ' ', 'x', ' ', ' ')");
+    const QString shown = QStringLiteral("あf") + QChar(0xFFFD);
+    const qint64 badRow = rows("SELECT rowid FROM タイトル WHERE hex(タイトル名) = 'E3818266FE'")
+                              .first()
+                              .toLongLong();
+
+    CatalogueDb db(path());
+    const QList<NamedRow> listed = catalogue::listTitleRows(db, "x");
+    ASSERT_EQ(listed.size(), 2);
+    EXPECT_EQ(listed[0].name, shown);
+    EXPECT_EQ(listed[1].name, shown);
+    EXPECT_TRUE(listed.contains(NamedRow{badRow, shown}));
+    EXPECT_EQ(catalogue::searchTitleRows(db, "x", "あf").size(), 2);
+
+    const auto read = catalogue::readTitleByRow(db, badRow);
+    ASSERT_TRUE(read);
+    EXPECT_EQ(read->record.name, shown);
+    EXPECT_EQ(read->record.description, "bad bytes");
+    EXPECT_EQ(read->record.category, "x");
+
+    // Updating the other fields keeps the name's stored bytes.
+    TitleRecord changed = read->record;
+    changed.description = "updated";
+    EXPECT_TRUE(catalogue::updateTitleByRow(db, badRow, changed));
+    EXPECT_EQ(rows("SELECT hex(タイトル名) || ' ' || 説明 FROM タイトル ORDER BY 1"),
+              QStringList({"E3818266EFBFBD real", "E3818266FE updated"}));
+    // The same with the conditional write, after a fresh read.
+    changed.description = "again";
+    EXPECT_EQ(
+        catalogue::updateTitleIfUnchanged(db, *catalogue::readTitleByRow(db, badRow), changed),
+        WriteOutcome::Done);
+    EXPECT_EQ(rows("SELECT 説明 FROM タイトル WHERE hex(タイトル名) = 'E3818266FE'"),
+              QStringList({"again"}));
+
+    EXPECT_TRUE(catalogue::deleteTitleByRow(db, badRow));
+    EXPECT_EQ(rows("SELECT hex(タイトル名) || ' ' || 説明 FROM タイトル"),
+              QStringList({"E3818266EFBFBD real"}));
+    EXPECT_FALSE(catalogue::deleteTitleByRow(db, badRow));
+    EXPECT_FALSE(catalogue::readTitleByRow(db, badRow));
+    EXPECT_FALSE(catalogue::updateTitleByRow(db, badRow, changed));
+}
+
+TEST_F(StoreTest, UpdateByRowRenamesOnlyToAFreeName)
+{
+    addTitle("one", "x", "first");
+    addTitle("ｶﾅ", "x", "second");
+    CatalogueDb db(path());
+    const auto one = catalogue::readStoredTitle(db, "ONE");
+    ASSERT_TRUE(one);
+    TitleRecord renamed = one->record;
+    renamed.name = "かな";
+    EXPECT_THROW(catalogue::updateTitleByRow(db, one->row, renamed), DuplicateName);
+    EXPECT_THROW(catalogue::updateTitleIfUnchanged(db, *one, renamed), DuplicateName);
+    renamed.name = "ONE";
+    EXPECT_TRUE(catalogue::updateTitleByRow(db, one->row, renamed));
+    renamed.name = "two";
+    EXPECT_TRUE(catalogue::updateTitleByRow(db, one->row, renamed));
+    EXPECT_EQ(rows("SELECT タイトル名 || ' ' || 説明 FROM タイトル ORDER BY 1"),
+              QStringList({"two first", "ｶﾅ second"}));
+}
+
+TEST_F(StoreTest, CategoryNamedInBytesThatAreNotUtf8IsHandledByItsRow)
+{
+    plainSql("INSERT INTO カテゴリ VALUES (CAST(x'c3' AS TEXT)), (char(65533)), ('other')");
+    plainSql("INSERT INTO タイトル (タイトル名, カテゴリ名) VALUES "
+             "('in bad', CAST(x'c3' AS TEXT)), ('also bad', CAST(x'c3' AS TEXT)), "
+             "('in real', char(65533))");
+    const qint64 badRow =
+        rows("SELECT rowid FROM カテゴリ WHERE hex(カテゴリ名) = 'C3'").first().toLongLong();
+    const qint64 realRow =
+        rows("SELECT rowid FROM カテゴリ WHERE hex(カテゴリ名) = 'EFBFBD'").first().toLongLong();
+    CatalogueDb db(path());
+    const QList<NamedRow> categories = catalogue::listCategoryRows(db);
+    ASSERT_EQ(categories.size(), 3);
+    EXPECT_TRUE(categories.contains(NamedRow{badRow, QString(QChar(0xFFFD))}));
+
+    EXPECT_EQ(catalogue::listTitleRowsOfCategoryRow(db, badRow).size(), 2);
+    EXPECT_EQ(catalogue::listTitleRowsOfCategoryRow(db, realRow).size(), 1);
+    EXPECT_EQ(catalogue::searchTitleRowsOfCategoryRow(db, badRow, "ALSO").size(), 1);
+    // A category row that holds no titles lists none; a vanished row neither.
+    EXPECT_TRUE(catalogue::listTitleRowsOfCategoryRow(db, badRow + realRow + 100).isEmpty());
+
+    EXPECT_EQ(catalogue::deleteTitlesOfCategoryRow(db, badRow), 2);
+    EXPECT_TRUE(catalogue::deleteCategoryByRow(db, badRow));
+    EXPECT_FALSE(catalogue::deleteCategoryByRow(db, badRow));
+    EXPECT_EQ(rows("SELECT hex(カテゴリ名) FROM カテゴリ ORDER BY 1"),
+              QStringList({"6F74686572", "EFBFBD"}));
+    EXPECT_EQ(rows("SELECT タイトル名 FROM タイトル"), QStringList({"in real"}));
+}
+
+// ---- Writes that depend on what was read -------------------------------------
+
+TEST_F(StoreTest, UpdateOfATitleChangedSinceReadIsRefused)
+{
+    addTitle("共有", "x", "original");
+    CatalogueDb a(path());
+    CatalogueDb b(path());
+    const auto readByA = catalogue::readStoredTitle(a, "共有");
+    const auto readByB = catalogue::readStoredTitle(b, "共有");
+    ASSERT_TRUE(readByA && readByB);
+    TitleRecord fromB = readByB->record;
+    fromB.description = "from B";
+    EXPECT_EQ(catalogue::updateTitleIfUnchanged(b, *readByB, fromB), WriteOutcome::Done);
+
+    TitleRecord fromA = readByA->record;
+    fromA.description = "from A";
+    fromA.category = "moved";
+    EXPECT_EQ(catalogue::updateTitleIfUnchanged(a, *readByA, fromA),
+              WriteOutcome::ChangedSinceRead);
+    EXPECT_EQ(rows("SELECT 説明 || ' ' || カテゴリ名 FROM タイトル"), QStringList({"from B x"}));
+    // Read again, the same write goes through.
+    EXPECT_EQ(catalogue::updateTitleIfUnchanged(a, *catalogue::readStoredTitle(a, "共有"), fromA),
+              WriteOutcome::Done);
+    EXPECT_EQ(rows("SELECT 説明 || ' ' || カテゴリ名 FROM タイトル"),
+              QStringList({"from A moved"}));
+}
+
+TEST_F(StoreTest, DeleteOfATitleChangedSinceReadIsRefused)
+{
+    addTitle("共有", "x", "original");
+    CatalogueDb a(path());
+    CatalogueDb b(path());
+    const auto readByA = catalogue::readStoredTitle(a, "共有");
+    TitleRecord fromB = catalogue::readStoredTitle(b, "共有")->record;
+    fromB.description = "from B";
+    EXPECT_TRUE(catalogue::updateTitle(b, fromB));
+    EXPECT_EQ(catalogue::deleteTitleIfUnchanged(a, *readByA), WriteOutcome::ChangedSinceRead);
+    EXPECT_EQ(rows("SELECT 説明 FROM タイトル"), QStringList({"from B"}));
+
+    const auto readAgain = catalogue::readStoredTitle(a, "共有");
+    EXPECT_TRUE(catalogue::deleteTitle(b, "共有"));
+    EXPECT_EQ(catalogue::deleteTitleIfUnchanged(a, *readAgain), WriteOutcome::Missing);
+    EXPECT_EQ(catalogue::updateTitleIfUnchanged(a, *readAgain, fromB), WriteOutcome::Missing);
+    EXPECT_TRUE(rows("SELECT タイトル名 FROM タイトル").isEmpty());
+}
+
+// Every one of the seven columns counts, down to bytes that read as the same
+// text and a NULL that reads as empty.
+TEST_F(StoreTest, AnyStoredChangeCountsAsChangedSinceRead)
+{
+    const QStringList changes = {"タイトル名 = 'ＳＨＡＲＥＤ'",
+                                 "説明 = 'other'",
+                                 "サムネイルパス = '/b.png'",
+                                 "ファイルパス = '/b' || char(13, 10)",
+                                 "カテゴリ名 = 'X'",
+                                 "作業フォルダ = '/other'",
+                                 "起動オプション = '-b'",
+                                 "説明 = CAST(x'fe' AS TEXT)",
+                                 "サムネイルパス = NULL",
+                                 "カテゴリ名 = 'x', 作業フォルダ = '/w'"};
+    for (const QString& change : changes) {
+        plainSql("DELETE FROM タイトル");
+        plainSql("INSERT INTO タイトル VALUES ('shared', CAST(x'ff' AS TEXT), '', '/a' || "
+                 "char(13, 10), 'x', '/w', '-a')");
+        CatalogueDb db(path());
+        const auto read = catalogue::readStoredTitle(db, "shared");
+        ASSERT_TRUE(read);
+        plainSql("UPDATE タイトル SET " + change);
+        TitleRecord mine = read->record;
+        mine.launchOptions = "mine";
+        EXPECT_EQ(catalogue::updateTitleIfUnchanged(db, *read, mine),
+                  change.endsWith("'/w'") ? WriteOutcome::Done : WriteOutcome::ChangedSinceRead)
+            << change.toStdString();
+        EXPECT_EQ(
+            rows("SELECT 起動オプション FROM タイトル"),
+            QStringList(
+                {change.endsWith("'/w'") ? "mine" : (change.startsWith("起動") ? "-b" : "-a")}))
+            << change.toStdString();
+    }
 }
 
 // ---- Order and size of the list -------------------------------------------
@@ -291,6 +524,8 @@ TEST_F(StoreTest, EveryQueryFailsOnALockedFile)
 {
     addTitle("a", "x");
     CatalogueDb db(path());
+    // Each of these would otherwise wait the full five seconds.
+    db.setBusyTimeout(20);
     const auto holder = lockFile();
     const TitleRecord title{"b", " ", " ", " ", " ", " ", "x"};
     EXPECT_THROW(catalogue::listTitles(db, "x"), DbError);
@@ -304,6 +539,90 @@ TEST_F(StoreTest, EveryQueryFailsOnALockedFile)
     EXPECT_THROW(catalogue::insertCategory(db, "y"), DbError);
     EXPECT_THROW(catalogue::deleteCategory(db, "x"), DbError);
     EXPECT_THROW(catalogue::deleteTitlesOfCategory(db, "x"), DbError);
+    EXPECT_THROW(catalogue::listTitleRows(db, "x"), DbError);
+    EXPECT_THROW(catalogue::listTitleRowsOfCategoryRow(db, 1), DbError);
+    EXPECT_THROW(catalogue::searchTitleRows(db, "x", "a"), DbError);
+    EXPECT_THROW(catalogue::readTitleByRow(db, 1), DbError);
+    EXPECT_THROW(catalogue::readStoredTitle(db, "a"), DbError);
+    EXPECT_THROW(catalogue::updateTitleByRow(db, 1, title), DbError);
+    EXPECT_THROW(catalogue::deleteTitleByRow(db, 1), DbError);
+    const StoredTitle asRead{1, title, QString()};
+    EXPECT_THROW(catalogue::updateTitleIfUnchanged(db, asRead, title), DbError);
+    EXPECT_THROW(catalogue::deleteTitleIfUnchanged(db, asRead), DbError);
+    EXPECT_THROW(catalogue::listCategoryRows(db), DbError);
+    EXPECT_THROW(catalogue::deleteCategoryByRow(db, 1), DbError);
+    EXPECT_THROW(catalogue::deleteTitlesOfCategoryRow(db, 1), DbError);
+}
+
+// Another window holding the file for a moment: the operation waits for it
+// and then does its work, whether it reads or writes.
+TEST_F(StoreTest, ALockReleasedAfterASecondIsWaitedFor)
+{
+    addTitle("a", "x");
+    const std::vector<std::function<void(CatalogueDb&)>> operations = {
+        [](CatalogueDb& db) {
+            catalogue::insertTitle(db, TitleRecord{"b", " ", " ", " ", " ", " ", "x"});
+        },
+        [](CatalogueDb& db) {
+            EXPECT_EQ(catalogue::listTitles(db, "x"), QStringList({"a", "b", "other"}));
+        },
+        [](CatalogueDb& db) { EXPECT_TRUE(catalogue::deleteTitle(db, "a")); },
+    };
+    for (const auto& operation : operations) {
+        std::promise<void> locked;
+        std::thread other([&] {
+            SqliteDatabase holder(path());
+            holder.exec(QStringLiteral("BEGIN EXCLUSIVE"));
+            holder.exec(QStringLiteral("INSERT OR IGNORE INTO タイトル (タイトル名, カテゴリ名) "
+                                       "VALUES ('other', 'x')"));
+            locked.set_value();
+            std::this_thread::sleep_for(std::chrono::seconds(1));
+            holder.exec(QStringLiteral("COMMIT"));
+        });
+        locked.get_future().wait();
+        CatalogueDb db(path());
+        EXPECT_NO_THROW(operation(db));
+        other.join();
+    }
+    EXPECT_EQ(rows("SELECT タイトル名 FROM タイトル ORDER BY 1"), QStringList({"b", "other"}));
+}
+
+// A file that stays locked fails the operation with the engine's error; it is
+// never taken for a duplicate name.
+TEST_F(StoreTest, ALockNeverReleasedFailsTheOperationAndIsNoDuplicate)
+{
+    addTitle("a", "x");
+    const auto holder = lockFile();
+    CatalogueDb db(path());
+    const auto failureOf = [](const std::function<void()>& operation) -> std::string {
+        try {
+            operation();
+        } catch (const DuplicateName&) {
+            return "duplicate";
+        } catch (const DbError& error) {
+            // The engine's own words, without what the layer above added.
+            const std::string what = error.what();
+            return what.substr(what.find(": ") + 2);
+        }
+        return "done";
+    };
+    EXPECT_EQ(failureOf([&] {
+                  catalogue::insertTitle(db, TitleRecord{"b", " ", " ", " ", " ", " ", "x"});
+              }),
+              "database is locked");
+    db.setBusyTimeout(20);
+    EXPECT_EQ(failureOf([&] { catalogue::insertCategory(db, "y"); }), "database is locked");
+    EXPECT_EQ(failureOf([&] {
+                  catalogue::insertTitle(db, TitleRecord{"A", " ", " ", " ", " ", " ", "x"});
+              }),
+              "database is locked");
+    holder->exec(QStringLiteral("ROLLBACK"));
+    // With the file free, a real duplicate is still told apart.
+    EXPECT_EQ(failureOf([&] {
+                  catalogue::insertTitle(db, TitleRecord{"A", " ", " ", " ", " ", " ", "x"});
+              }),
+              "duplicate");
+    EXPECT_EQ(rows("SELECT タイトル名 FROM タイトル"), QStringList({"a"}));
 }
 
 TEST_F(StoreTest, RefusedWritesLeaveTheRowsAsTheyWere)
