@@ -53,7 +53,7 @@ bool Pattern::Item::matches(char32_t c) const
 
 std::u32string foldRun(const std::u32string& run)
 {
-    return foldForComparisonUcs4(QString::fromStdU32String(run));
+    return foldCodePoints(run);
 }
 
 // The contents of a [list]: runs between ASCII "-" are folded as a whole (so

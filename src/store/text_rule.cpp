@@ -11,7 +11,26 @@
 #include "platform/database.h"
 #include "store/jet_pattern.h"
 
-namespace {
+namespace
+{
+
+// Code points back to UTF-16 as they stand. QString::fromUcs4 would take a
+// leading U+FEFF for a byte-order mark and drop it, so a text and a piece of
+// it could fold apart.
+QString fromCodePoints(std::u32string_view points)
+{
+    QString out;
+    out.reserve(qsizetype(points.size()));
+    for (const char32_t c : points) {
+        if (QChar::requiresSurrogates(c)) {
+            out += QChar(QChar::highSurrogate(c));
+            out += QChar(QChar::lowSurrogate(c));
+        } else {
+            out += QChar(char16_t(c));
+        }
+    }
+    return out;
+}
 
 bool isKatakanaWithHiragana(char32_t c)
 {
@@ -171,8 +190,7 @@ void foldInto(QStringView text, std::u32string& out)
     if (expanded) {
         // A folding such as İ → i + combining dot may leave text that NFKC
         // would write otherwise; normalise once more so both sides agree.
-        const QString again =
-            QString::fromStdU32String(out).normalized(QString::NormalizationForm_KC);
+        const QString again = fromCodePoints(out).normalized(QString::NormalizationForm_KC);
         out = again.toStdU32String();
     }
 }
@@ -364,7 +382,7 @@ uint8_t widthClass(char32_t c)
 
 QString foldForComparison(QStringView text)
 {
-    return QString::fromStdU32String(foldToUcs4(text));
+    return fromCodePoints(foldToUcs4(text));
 }
 
 bool sameUnderRule(QStringView a, QStringView b)
@@ -375,6 +393,11 @@ bool sameUnderRule(QStringView a, QStringView b)
 std::u32string foldForComparisonUcs4(QStringView text)
 {
     return foldToUcs4(text);
+}
+
+std::u32string foldCodePoints(std::u32string_view text)
+{
+    return foldToUcs4(fromCodePoints(text));
 }
 
 QByteArray japaneseSortKey(QStringView text)
@@ -541,7 +564,8 @@ QByteArray japaneseSortKey(QStringView text)
     return QByteArray(key.data(), qsizetype(key.size()));
 }
 
-namespace {
+namespace
+{
 
 void foldFunction(sqlite3_context* context, int, sqlite3_value** args)
 {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include <QByteArray>
 #include <QString>
@@ -17,6 +18,9 @@ QString foldForComparison(QStringView text);
 bool sameUnderRule(QStringView a, QStringView b);
 // The folded form as code points, for matchers that walk it.
 std::u32string foldForComparisonUcs4(QStringView text);
+// The same for text already taken apart into code points; every one is kept,
+// a leading U+FEFF included.
+std::u32string foldCodePoints(std::u32string_view text);
 
 // A byte string whose plain byte order is the catalogue's Japanese name order:
 // punctuation and symbols, then numbers (by value), Latin, kana (hiragana and
