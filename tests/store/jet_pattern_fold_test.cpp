@@ -33,6 +33,26 @@ TEST(FoldPieces, PiecesFoldAsTheWholeText)
     }
 }
 
+// Case folding can undo NFKC: what it leaves is normalised again, so that
+// canonically equivalent spellings stay the same in any letter case.
+TEST(FoldPieces, CaseFoldedTextIsNormalisedAgain)
+{
+    const std::pair<const char16_t*, const char16_t*> same[] = {
+        {u"\u0390", u"\u0399\u0308\u0301"}, // ΐ and Ι, diaeresis, acute
+        {u"\u0390", u"\u03AA\u0301"},       // ΐ and Ϊ, acute
+        {u"\u1E98", u"W\u030A"},            // ẘ and W, ring above
+        {u"\u01F0", u"J\u030C"},            // ǰ and J, caron
+        {u"\u01F0", u"\u01F0"},
+    };
+    for (const auto& [a, b] : same) {
+        EXPECT_TRUE(sameUnderRule(QStringView(a), QStringView(b)))
+            << QString::fromUtf16(a).toStdString();
+        EXPECT_EQ(foldForComparison(QStringView(a)), foldForComparison(QStringView(b)));
+    }
+    EXPECT_FALSE(sameUnderRule(u"\u1E98", u"W"));
+    EXPECT_FALSE(sameUnderRule(u"\u0390", u"\u03AA"));
+}
+
 bool like(QStringView pattern, QStringView text)
 {
     const auto result = jetLikeMatch(pattern, text);
@@ -53,6 +73,17 @@ TEST(JetPatternPieces, RunStartingWithZeroWidthNoBreakSpaceMatchesItself)
     EXPECT_FALSE(like(u"\uFEFFa", u"a"));
     EXPECT_FALSE(like(u"\uFEFF*", u"x"));
     EXPECT_FALSE(like(u"x*[?]\uFEFF", u"x?"));
+}
+
+// A piece of the pattern with no case to fold beside one that has: each is
+// folded alone, the text as a whole, and they must still agree.
+TEST(JetPatternPieces, PiecesFoldedApartMatchTheTextFoldedWhole)
+{
+    EXPECT_TRUE(like(u"\u00DF[*]\u0399\u0308\u0301", u"\u00DF*\u0399\u0308\u0301"));
+    EXPECT_TRUE(like(u"W\u030A[?]J\u030C", u"w\u030A?\u01F0"));
+    EXPECT_TRUE(like(u"*\u0390", u"x\u0399\u0308\u0301"));
+    EXPECT_TRUE(like(u"[\u0390]", u"\u03AA\u0301"));
+    EXPECT_FALSE(like(u"*\u0390", u"x\u0399\u0308"));
 }
 
 } // namespace
