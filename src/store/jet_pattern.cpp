@@ -54,7 +54,7 @@ bool Pattern::Item::matches(char32_t c) const
 
 std::u32string foldRun(const std::u32string& run)
 {
-    return foldForComparisonUcs4(fromCodePoints(run));
+    return foldCodePoints(run);
 }
 
 // The contents of a [list]: runs between ASCII "-" are folded as a whole (so

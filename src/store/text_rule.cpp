@@ -11,7 +11,8 @@
 #include "platform/database.h"
 #include "store/jet_pattern.h"
 
-namespace {
+namespace
+{
 
 bool isKatakanaWithHiragana(char32_t c)
 {
@@ -154,25 +155,30 @@ void foldInto(QStringView text, std::u32string& out)
         return;
     out.clear();
     const QString nfkc = text.toString().normalized(QString::NormalizationForm_KC);
-    bool expanded = false;
+    // Case folding can leave text that NFKC writes otherwise: İ becomes i and
+    // a combining dot, Ϊ́ becomes ϊ and an accent that NFKC joins into ΐ, W̊
+    // becomes ẘ, which NFKC writes ẘ. Normalise once more after any change,
+    // so that a text, its pieces and its canonical twins all fold alike.
+    bool caseChanged = false;
     for (const char32_t c : nfkc.toStdU32String()) {
         if (c < 0x80) {
-            out += (c >= U'A' && c <= U'Z') ? c + 0x20 : c;
+            const bool upper = c >= U'A' && c <= U'Z';
+            caseChanged = caseChanged || upper;
+            out += upper ? c + 0x20 : c;
         } else if (isKatakanaWithHiragana(c)) {
             out += c - 0x60;
         } else if (c >= 0x3040 && c <= 0x9FFF) {
             out += c; // kana and CJK have no case
         } else if (appendFullFold(c, out)) {
-            expanded = true;
+            caseChanged = true;
         } else {
-            out += QChar::toCaseFolded(c);
+            const char32_t folded = QChar::toCaseFolded(c);
+            caseChanged = caseChanged || folded != c;
+            out += folded;
         }
     }
-    if (expanded) {
-        // A folding such as İ → i + combining dot may leave text that NFKC
-        // would write otherwise; normalise once more so both sides agree.
-        const QString again =
-            fromCodePoints(out).normalized(QString::NormalizationForm_KC);
+    if (caseChanged) {
+        const QString again = fromCodePoints(out).normalized(QString::NormalizationForm_KC);
         out = again.toStdU32String();
     }
 }
@@ -386,6 +392,11 @@ std::u32string foldForComparisonUcs4(QStringView text)
     return foldToUcs4(text);
 }
 
+std::u32string foldCodePoints(std::u32string_view text)
+{
+    return foldToUcs4(fromCodePoints(text));
+}
+
 QByteArray japaneseSortKey(QStringView text)
 {
     // Scratch space kept per thread: a list builds tens of thousands of keys.
@@ -550,7 +561,8 @@ QByteArray japaneseSortKey(QStringView text)
     return QByteArray(key.data(), qsizetype(key.size()));
 }
 
-namespace {
+namespace
+{
 
 void foldFunction(sqlite3_context* context, int, sqlite3_value** args)
 {

@@ -21,6 +21,9 @@ std::u32string foldForComparisonUcs4(QStringView text);
 // Code points as text, each kept: unlike QString::fromStdU32String, a
 // leading U+FEFF is a character here, not a byte-order mark to drop.
 QString fromCodePoints(std::u32string_view codePoints);
+// The same for text already taken apart into code points; every one is kept,
+// a leading U+FEFF included.
+std::u32string foldCodePoints(std::u32string_view text);
 
 // A byte string whose plain byte order is the catalogue's Japanese name order:
 // punctuation and symbols, then numbers (by value), Latin, kana (hiragana and
