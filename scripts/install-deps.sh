@@ -15,8 +15,9 @@ QUILMO_PACKAGES=(
   # The tests validate the desktop entry and the metainfo; cpack -G DEB reads
   # the linked libraries' packages with dpkg-shlibdeps.
   desktop-file-utils appstream dpkg-dev
-  # Japanese buttons in the system's dialogs.
-  qt6-translations-l10n
+  # The fuzz targets are built with clang; libFuzzer and the sanitizers'
+  # runtimes are only recommended by it.
+  clang libclang-rt-dev
   fonts-ipafont-gothic adwaita-icon-theme
   # libwmf needs the standard PostScript fonts even to draw a metafile without text.
   fonts-urw-base35

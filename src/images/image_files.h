@@ -12,6 +12,13 @@
 // system's.
 QStringList listMatchingFiles(const QString& folder, const QString& pattern);
 
+// The names of all the files in folder, as listMatchingFiles counts them.
+QStringList listFolderFiles(const QString& folder);
+
+// The names that match the wildcard pattern, compared without regard to case,
+// in their order.
+QStringList matchingNames(const QStringList& names, const QString& pattern);
+
 // Whether the last three characters of name, lower-cased, are extension
 // ("bmp"); no dot is sought, so "x.jpeg" is not a "jpg".
 bool endsWithExtension(const QString& name, const QString& extension);

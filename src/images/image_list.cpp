@@ -1,6 +1,7 @@
 #include "images/image_list.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include <QCoreApplication>
 #include <QLabel>
@@ -9,6 +10,7 @@
 #include <QObject>
 
 #include "images/image_files.h"
+#include "images/prefetch.h"
 #include "launch/path_helpers.h"
 #include "platform/dialogs.h"
 #include "ui/main/form1.h"
@@ -42,18 +44,20 @@ qsizetype lastSeparator(const QString& s)
     return std::max(s.lastIndexOf(QLatin1Char('\\')), s.lastIndexOf(QLatin1Char('/')));
 }
 
-void addSorted(QListWidget* list, const QString& name)
+// Adds names to the sorted list, which shown holds listed. All at once: added
+// one by one, each entry would have the view lay out the list anew.
+void addSorted(QListWidget* list, QStringList& listed, QStringList names)
 {
-    int low = 0;
-    int high = list->count();
-    while (low < high) {
-        const int middle = (low + high) / 2;
-        if (imageNameLess(name, list->item(middle)->text()))
-            high = middle;
-        else
-            low = middle + 1;
-    }
-    list->insertItem(low, name);
+    if (names.isEmpty())
+        return;
+    std::sort(names.begin(), names.end(), imageNameLess);
+    QStringList merged;
+    merged.reserve(listed.size() + names.size());
+    std::merge(listed.cbegin(), listed.cend(), names.cbegin(), names.cend(),
+               std::back_inserter(merged), imageNameLess);
+    listed = std::move(merged);
+    list->clear();
+    list->addItems(listed);
 }
 
 // The 1-based row of path in the list, or 0. The same name in another letter
@@ -83,10 +87,13 @@ bool buildOnce(Form1& form, const ImageListBuild& build, quint64 request)
     Module1::ImageNameTable names(Module1::kImageNameSlots);
     int last = -1;
     int count = 0;
+    QStringList entries;
+    // The folder is read once for all four kinds.
+    Module1::FolderListing listing;
     for (const char* kind : {"bmp", "wmf", "jpg", "png"}) {
         const QString extension = QString::fromLatin1(kind);
         const bool listed = Module1::WalkImageFolder(
-            form, folder + QStringLiteral("*.") + extension, names, last);
+            form, folder + QStringLiteral("*.") + extension, names, last, &listing);
         if (build.requests != request)
             return false;
         if (!listed)
@@ -98,12 +105,13 @@ bool buildOnce(Form1& form, const ImageListBuild& build, quint64 request)
         }
         // After an overflow last stands past the table; only filled slots count.
         const int end = std::min(last, Module1::kImageNameSlots - 1);
+        QStringList found;
         for (int i = 0; i <= end; ++i) {
-            if (endsWithExtension(names[i], extension)) {
-                ++count;
-                addSorted(form.List2, names[i]);
-            }
+            if (endsWithExtension(names[i], extension))
+                found << names[i];
         }
+        count += int(found.size());
+        addSorted(form.List2, entries, std::move(found));
         form.Text7->setText(QString::number(count));
     }
 
@@ -117,7 +125,8 @@ bool buildOnce(Form1& form, const ImageListBuild& build, quint64 request)
 
 namespace Module1 {
 
-bool WalkImageFolder(Form1& form, const QString& pattern, ImageNameTable& names, int& last)
+bool WalkImageFolder(Form1& form, const QString& pattern, ImageNameTable& names, int& last,
+                     FolderListing* listing)
 {
     const qsizetype separator = lastSeparator(pattern);
     if (separator < 0)
@@ -128,7 +137,19 @@ bool WalkImageFolder(Form1& form, const QString& pattern, ImageNameTable& names,
     // while on a large folder.
     QCoreApplication::processEvents();
 
-    for (const QString& name : listMatchingFiles(path, pattern.mid(separator + 1))) {
+    const QString wildcard = pattern.mid(separator + 1);
+    QStringList matching;
+    if (listing) {
+        if (!listing->read || listing->folder != path) {
+            listing->folder = path;
+            listing->names = listFolderFiles(path);
+            listing->read = true;
+        }
+        matching = matchingNames(listing->names, wildcard);
+    } else {
+        matching = listMatchingFiles(path, wildcard);
+    }
+    for (const QString& name : matching) {
         ++last;
         if (last < 0 || last >= int(names.size())) {
             form.services().dialogs->inform(&form, QString::fromUtf8(kOverflow));
@@ -156,6 +177,7 @@ void BuildImageList(Form1& form)
         form.Text7->setText(countBefore);
     }
     build.running = false;
+    prefetchImageNeighbours(form);
 }
 
 } // namespace Module1

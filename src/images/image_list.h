@@ -3,6 +3,7 @@
 #include <vector>
 
 #include <QString>
+#include <QStringList>
 
 class Form1;
 
@@ -18,7 +19,15 @@ using ImageNameTable = std::vector<QString>;
 // with nothing stored, when pattern holds no separator; false after telling
 // the user "ファイル名バッファオーバー" when the table has no slot left for a
 // name, last then standing past the table's end.
-bool WalkImageFolder(Form1& form, const QString& pattern, ImageNameTable& names, int& last);
+// A build's walks all list the same folder; given a listing, the first walk
+// reads the folder into it and the later ones match against what it read.
+struct FolderListing {
+    QString folder;
+    QStringList names;
+    bool read = false;
+};
+bool WalkImageFolder(Form1& form, const QString& pattern, ImageNameTable& names, int& last,
+                     FolderListing* listing = nullptr);
 
 // Fills the image list List2 with the BMP, WMF, JPEG and PNG files in the
 // folder of the image path Text5, sorted without regard to case; writes their

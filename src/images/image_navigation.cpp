@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 
+#include "images/prefetch.h"
 #include "launch/thumbnail.h"
 #include "ui/main/tab_area.h"
 #include "ui/main/form1.h"
@@ -66,6 +67,7 @@ void move(Form1& form, Move step)
     form.Label14->setText(QString::number(target));
     form.Text5->setText(form.List2->item(target - 1)->text());
     Module1::ShowThumbnail(form, form.Text5->text());
+    prefetchImageNeighbours(form);
 }
 
 } // namespace
@@ -128,4 +130,5 @@ void Form1::List2_Click()
     Text5->setText(item->text());
     Label14->setText(QString::number(List2->row(item) + 1));
     Module1::ShowThumbnail(*this, item->text());
+    prefetchImageNeighbours(*this);
 }

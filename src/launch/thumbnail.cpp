@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <optional>
 
 #include <QCheckBox>
 #include <QLabel>
@@ -18,7 +19,8 @@
 #include "ui/picture_browser.h"
 #include "ui/twips.h"
 
-namespace {
+namespace
+{
 
 // The thumbnail area on the thumbnail page, in twips: Image1's own design
 // rectangle.
@@ -50,9 +52,90 @@ bool isPng(const QString& path)
     return path.right(3).toLower() == QLatin1String("png");
 }
 
+// Where a picture of its own size (in pixels) goes: small ones at their own
+// size; large ones fitted to the area's height with their proportions kept,
+// unless the picture then is wider than the area, when it is squeezed into it
+// whole.
+struct Fit {
+    qint64 width = 0; // the picture's own size, in twips
+    qint64 height = 0;
+    bool small = false;
+    int nw = 0;        // the fitted width, in twips
+    QSize displaySize; // the size a large picture is decoded and shown at
+};
+
+Fit fitOf(QSize own)
+{
+    Fit fit;
+    fit.width = qint64(own.width()) * kTwipsPerPixel;
+    fit.height = qint64(own.height()) * kTwipsPerPixel;
+    fit.small = fit.width < kAreaWidth && fit.height < kAreaHeight;
+    if (fit.small || fit.height <= 0)
+        return fit;
+    const double scaled = double(fit.width) / double(fit.height) * kAreaHeight;
+    // Capped so that converting it to pixels cannot overflow.
+    fit.nw =
+        int(std::min(std::floor(scaled), double(std::numeric_limits<int>::max() - kTwipsPerPixel)));
+    const int shownWidth = twipsToPixels(fit.nw) * kTwipsPerPixel;
+    const int imageWidth = shownWidth >= kAreaWidth ? kAreaWidth : fit.nw;
+    fit.displaySize = QSize(std::max(1, twipsToPixels(imageWidth)), twipsToPixels(kAreaHeight));
+    return fit;
+}
+
+// The picture at path decoded as plan says, from the cache when the file is
+// the one decoded before; a fresh decode is kept for the next time. Null when
+// the file cannot be read.
+QImage pictureFor(Form1& form, const QString& path, const PictureCache::Plan& plan,
+                  const std::optional<PictureCache::Picture>& kept, const FileStamp& stamp,
+                  qint64 readFrom, QSize own)
+{
+    const QSize expected = plan.decodeAt.isValid() ? plan.decodeAt : own;
+    if (kept && (!own.isValid() || kept->image.size() == expected))
+        return kept->image;
+    PictureLoader* loader = form.services().pictures;
+    const QImage picture = loader ? loader->load(path, plan.decodeAt) : QImage();
+    if (!picture.isNull())
+        pictureCacheOf(form).insert(path, plan.use, stamp, readFrom,
+                                    own.isValid() ? own : picture.size(), picture);
+    return picture;
+}
+
+// The pixmap a view shows picture with: the cache's own when it keeps the
+// picture, so that showing it again is recognised.
+QPixmap pixmapFor(Form1& form, const QString& path, const QImage& picture)
+{
+    const QPixmap kept = pictureCacheOf(form).pixmapOf(path);
+    return kept.isNull() ? QPixmap::fromImage(picture) : kept;
+}
+
+// Typing beside a thumbnail draws it again at every keystroke; a view that
+// already shows the very pixmap is left as it is.
+void setPixmapOnce(QLabel* view, const QPixmap& pixmap)
+{
+    if (view->pixmap().cacheKey() != pixmap.cacheKey())
+        view->setPixmap(pixmap);
+}
+
 } // namespace
 
-namespace Module1 {
+PictureCache& pictureCacheOf(Form1& form)
+{
+    auto* cache = form.findChild<PictureCache*>(QString(), Qt::FindDirectChildrenOnly);
+    if (!cache)
+        cache = new PictureCache(&form);
+    return *cache;
+}
+
+PictureCache::Plan thumbnailPlan(const QString& path, QSize own)
+{
+    if (isPng(path))
+        return {PictureUse::Page, QSize()};
+    const Fit fit = fitOf(own);
+    return {PictureUse::Thumbnail, fit.small ? QSize() : fit.displaySize};
+}
+
+namespace Module1
+{
 
 void ShowThumbnail(Form1& form, const QString& path)
 {
@@ -65,11 +148,17 @@ void ShowThumbnail(Form1& form, const QString& path)
 
     form.SSTab1->setCurrentIndex(kThumbnailPage);
     PictureLoader* loader = form.services().pictures;
+    // A picture decoded before is shown again as long as its file has not
+    // changed since; a file gone or changed is read anew, as the first time.
+    const qint64 readFrom = fileClockNow();
+    const FileStamp stamp = fileStamp(path);
+    const std::optional<PictureCache::Picture> kept = pictureCacheOf(form).find(path, stamp);
 
     if (isPng(path)) {
         form.SSTab1->place(form.WebBrowser1, kAreaLeft, kAreaTop, kAreaWidth, kAreaHeight);
         form.WebBrowser1->show();
-        const QImage picture = loader ? loader->load(path, QSize()) : QImage();
+        const QImage picture =
+            pictureFor(form, path, thumbnailPlan(path, QSize()), kept, stamp, readFrom, QSize());
         form.WebBrowser1->navigate(path, picture);
         // An empty view alone would pass for a blank picture; say what went
         // wrong, as for every other kind.
@@ -80,59 +169,53 @@ void ShowThumbnail(Form1& form, const QString& path)
 
     // The size comes from the picture's header, so a large picture is only
     // ever decoded at the size it is shown at.
-    const QSize own = loader ? loader->pictureSize(path) : QSize();
+    const QSize own = kept ? kept->own : loader ? loader->pictureSize(path) : QSize();
     if (!own.isValid() || own.isEmpty()) {
         reportFailure(form);
         return;
     }
-    const qint64 width = qint64(own.width()) * kTwipsPerPixel;
-    const qint64 height = qint64(own.height()) * kTwipsPerPixel;
+    const Fit fit = fitOf(own);
+    const PictureCache::Plan plan = thumbnailPlan(path, own);
 
-    if (width < kAreaWidth && height < kAreaHeight) {
-        const QImage picture = loader->load(path, QSize());
+    if (fit.small) {
+        const QImage picture = pictureFor(form, path, plan, kept, stamp, readFrom, own);
         if (picture.isNull()) {
             reportFailure(form);
             return;
         }
-        form.Picture2->setPixmap(QPixmap::fromImage(picture));
-        form.SSTab1->place(form.Picture2, kAreaLeft, kAreaTop, int(width), int(height));
+        setPixmapOnce(form.Picture2, pixmapFor(form, path, picture));
+        form.SSTab1->place(form.Picture2, kAreaLeft, kAreaTop, int(fit.width), int(fit.height));
         form.Picture2->show();
-        setPointerCustom(form.Image1);
+        if (!hasCustomPointer(form.Image1))
+            setPointerCustom(form.Image1);
         return;
     }
 
-    // Large: fit the height to the area and keep the proportions, unless the
-    // picture then is wider than the area, when it is squeezed into it whole.
-    const double scaled = double(width) / double(height) * kAreaHeight;
-    // Capped so that converting it to pixels cannot overflow.
-    const int nw =
-        int(std::min(std::floor(scaled), double(std::numeric_limits<int>::max() - kTwipsPerPixel)));
-    const int shownWidth = twipsToPixels(nw) * kTwipsPerPixel;
-    const bool squeezed = shownWidth >= kAreaWidth;
-    const int imageWidth = squeezed ? kAreaWidth : nw;
-    const QSize displaySize(std::max(1, twipsToPixels(imageWidth)), twipsToPixels(kAreaHeight));
-
+    const int nw = fit.nw;
     // Decoded before anything moves, so a picture that cannot be read leaves
     // the view where it was.
-    const QImage picture = loader->load(path, displaySize);
+    const QImage picture = pictureFor(form, path, plan, kept, stamp, readFrom, own);
     if (picture.isNull()) {
         reportFailure(form);
         return;
     }
     // Picture2 never decodes a large picture; it only told us its size.
-    form.Picture2->setPixmap(QPixmap());
+    setPixmapOnce(form.Picture2, QPixmap());
 
     const QRect placed = form.SSTab1->placedTwips(form.Image1);
     form.SSTab1->place(form.Image1, placed.left(), placed.top(), nw, kAreaHeight);
-    form.Image1->setPixmap(QPixmap::fromImage(picture));
-    form.Image1->setToolTip(QString::fromUtf8(kImageToolTip));
+    setPixmapOnce(form.Image1, pixmapFor(form, path, picture));
+    const QString tip = QString::fromUtf8(kImageToolTip);
+    if (form.Image1->toolTip() != tip)
+        form.Image1->setToolTip(tip);
     const int w = widthTwips(form.Image1);
     if (w < kAreaWidth)
         form.SSTab1->place(form.Image1, kAreaWidth / 2 - w / 2 + kAreaLeft, placed.top(), nw,
                            kAreaHeight);
     else
         form.SSTab1->place(form.Image1, kAreaLeft, placed.top(), kAreaWidth, kAreaHeight);
-    setPointerCustom(form.Image1);
+    if (!hasCustomPointer(form.Image1))
+        setPointerCustom(form.Image1);
 }
 
 } // namespace Module1

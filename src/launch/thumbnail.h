@@ -2,9 +2,20 @@
 
 #include <QString>
 
+#include "launch/picture_cache.h"
+
 class Form1;
 
-namespace Module1 {
+// The pictures the window has decoded for its thumbnails, kept with it.
+PictureCache& pictureCacheOf(Form1& form);
+
+// How ShowThumbnail decodes the picture at path, given its own size: PNGs
+// whole for the scrolling view, small pictures at their own size, large ones
+// at the size they are shown at. Safe to call from any thread.
+PictureCache::Plan thumbnailPlan(const QString& path, QSize own);
+
+namespace Module1
+{
 
 // Shows the picture at path on the thumbnail page of form's tab area, unless
 // the show-thumbnails switch Check1 is off: PNG files in the scrolling view

@@ -1,6 +1,7 @@
 #include "platform/picture.h"
 
 #include <cstring>
+#include <mutex>
 
 #include <QBuffer>
 #include <QByteArray>
@@ -8,6 +9,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
+#include <QtNumeric>
 
 #include <libwmf/api.h>
 #include <libwmf/gd.h>
@@ -25,6 +27,31 @@ constexpr qint64 kMaxMetafilePixels = 64LL * 1024 * 1024;
 constexpr qint64 kMetafileBudgetMs = 5000;
 
 constexpr int kDotsPerInch = 96;
+
+// PNGs are shown at their own size, so they may be as large as a picture a
+// user can reasonably have: 16,384 pixels a side, at the 8 bytes a pixel of a
+// 16-bit PNG. Nothing larger is decoded at all.
+constexpr int kMaxPngSide = 16384;
+constexpr qint64 kBytesPerWidePixel = 8;
+constexpr int kPngAllocationMb = int(qint64(kMaxPngSide) * kMaxPngSide * kBytesPerWidePixel >> 20);
+// Every other kind keeps the toolkit's own allowance, as before PNGs needed more.
+constexpr qint64 kOtherAllocationBytes = 256LL << 20;
+constexpr qint64 kBytesPerPixel = 4;
+
+// Whether decoding a picture of size own, scaled to target when the decoder
+// can scale as it reads, stays within what its kind is allowed.
+bool withinAllowance(QImageReader& reader, const QSize& own, const QSize& target)
+{
+    if (!own.isValid() || own.isEmpty())
+        return true; // the decoder finds out for itself
+    if (reader.format() == "png")
+        return own.width() <= kMaxPngSide && own.height() <= kMaxPngSide;
+    const QSize decoded =
+        target.isValid() && !target.isEmpty() && reader.supportsOption(QImageIOHandler::ScaledSize)
+            ? target
+            : own;
+    return qint64(decoded.width()) * decoded.height() * kBytesPerPixel <= kOtherAllocationBytes;
+}
 
 quint16 u16le(const QByteArray& d, qsizetype at)
 {
@@ -46,6 +73,8 @@ quint16 u16be(const QByteArray& d, qsizetype at)
     return quint16((quint8(d[at]) << 8) | quint8(d[at + 1]));
 }
 
+// The header's numbers come straight from the file: every product and sum is
+// checked, since a width and height near 2^31 overflow any integer type.
 bool bmpComplete(const QByteArray& d)
 {
     if (d.size() < 30 || !d.startsWith("BM"))
@@ -54,7 +83,7 @@ bool bmpComplete(const QByteArray& d)
     const quint32 infoSize = u32le(d, 14);
     qint64 width = 0;
     qint64 height = 0;
-    quint32 bits = 0;
+    qint64 bits = 0;
     quint32 compression = 0;
     qint64 storedSize = 0;
     if (infoSize == 12) {
@@ -77,11 +106,17 @@ bool bmpComplete(const QByteArray& d)
     if (uncompressed) {
         if (width <= 0 || bits == 0)
             return true; // nonsense the decoder itself refuses
-        needed = (width * bits + 31) / 32 * 4 * height;
+        qint64 rowBits = 0;
+        qint64 rowBytes = 0;
+        if (qMulOverflow(width, bits, &rowBits) || qAddOverflow(rowBits, qint64(31), &rowBits) ||
+            qMulOverflow(rowBits / 32, qint64(4), &rowBytes) ||
+            qMulOverflow(rowBytes, height, &needed))
+            return false;
     } else {
         needed = storedSize;
     }
-    return dataOffset + needed <= d.size();
+    qint64 end = 0;
+    return !qAddOverflow(dataOffset, needed, &end) && end <= d.size();
 }
 
 // Walks the marker segments up to the end-of-image marker. Inside
@@ -184,16 +219,44 @@ bool gifComplete(const QByteArray& d)
 }
 
 // The whole file, or nothing: only regular files are read, so a pipe or a
-// device named like a picture cannot block the window.
+// device named like a picture cannot block the window. The buffer is sized to
+// the file; a file that shrinks meanwhile is read as far as it goes and judged
+// by the decoders like any other cut-off file.
 QByteArray readPictureFile(const QString& path)
 {
-    const QFileInfo info(path);
-    if (path.isEmpty() || !info.isFile() || info.size() > kMaxFileBytes)
+    if (path.isEmpty())
         return QByteArray();
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
         return QByteArray();
-    return file.read(kMaxFileBytes);
+    const qint64 size = file.size();
+    if (size <= 0 || size > kMaxFileBytes)
+        return QByteArray();
+    QByteArray bytes(qsizetype(size), Qt::Uninitialized);
+    const qint64 got = file.read(bytes.data(), size);
+    if (got <= 0)
+        return QByteArray();
+    bytes.truncate(qsizetype(got));
+    return bytes;
+}
+
+// The metafile header's counts against the bytes that are really there.
+// libwmf trusts them: it reserves twice the largest record size in bytes and
+// one object slot per declared object before reading a single record, so a
+// few hundred bytes could otherwise claim gigabytes.
+bool metafileCountsFit(const QByteArray& d)
+{
+    const qsizetype header = u32le(d, 0) == 0x9AC6CDD7u ? 22 : 0;
+    if (d.size() < header + 18)
+        return false;
+    const qint64 recordBytes = d.size() - header - 18;
+    const quint16 objects = u16le(d, header + 10);
+    const qint64 maxRecordWords = u32le(d, header + 12);
+    // Every record is at least three words (size and function); every
+    // object is made by a record of its own.
+    constexpr qint64 kSmallestRecordBytes = 6;
+    return maxRecordWords >= 3 && maxRecordWords * 2 <= recordBytes &&
+           qint64(objects) * kSmallestRecordBytes <= recordBytes;
 }
 
 struct MetafileRender {
@@ -222,6 +285,8 @@ QImage renderMetafile(const QByteArray& bytes, const QSize& target, QSize* ownSi
 {
     if (ownSize)
         *ownSize = QSize();
+    if (!looksLikeMetafile(bytes) || !metafileCountsFit(bytes))
+        return QImage();
     MetafileRender render;
     render.clock.start();
 
@@ -304,6 +369,15 @@ bool looksLikeMetafile(const QByteArray& data)
     return (type == 1 || type == 2) && headerWords == 9 && (version == 0x0100 || version == 0x0300);
 }
 
+QtPictureLoader::QtPictureLoader()
+{
+    // The toolkit's allowance is one for the whole process, set once before
+    // any decode can run beside it; the per-kind limits are kept by
+    // withinAllowance before each decode.
+    static std::once_flag once;
+    std::call_once(once, [] { QImageReader::setAllocationLimit(kPngAllocationMb); });
+}
+
 QSize QtPictureLoader::pictureSize(const QString& path)
 {
     const QFileInfo info(path);
@@ -340,7 +414,19 @@ QImage QtPictureLoader::load(const QString& path, const QSize& displaySize)
     reader.setDecideFormatFromContent(true);
     if (!reader.canRead() || !pictureDataComplete(data, reader.format()))
         return QImage();
-    if (displaySize.isValid() && !displaySize.isEmpty())
+    if (!withinAllowance(reader, reader.size(), displaySize))
+        return QImage();
+    if (displaySize.isValid() && !displaySize.isEmpty()) {
         reader.setScaledSize(displaySize);
-    return reader.read();
+        return reader.read();
+    }
+    // The size the header states is the one the caller lays the picture out
+    // by; a file whose pixels come out at another size is broken (a GIF's
+    // frame can contradict its screen size, and the decoder then believes
+    // one and the header reading the other).
+    const QSize stated = reader.size();
+    QImage image = reader.read();
+    if (stated.isValid() && image.size() != stated)
+        return QImage();
+    return image;
 }

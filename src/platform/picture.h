@@ -17,13 +17,18 @@ public:
     virtual QSize pictureSize(const QString& path) = 0;
 
     // Decodes the whole picture, scaled to displaySize when that is valid and
-    // at its own size otherwise. A missing, unknown, malformed or truncated
-    // file gives a null image.
+    // at its own size otherwise, which is always the size pictureSize gives.
+    // A missing, unknown, malformed or truncated file gives a null image.
     virtual QImage load(const QString& path, const QSize& displaySize) = 0;
 };
 
+// Safe to use from any thread once constructed; constructing one sets the
+// process's decoding allowance, so the first is made on the window's thread.
+// PNGs are decoded up to 16,384 pixels a side; larger ones are refused from
+// their header, before anything is allocated.
 class QtPictureLoader final : public PictureLoader {
 public:
+    QtPictureLoader();
     QSize pictureSize(const QString& path) override;
     QImage load(const QString& path, const QSize& displaySize) override;
 };

@@ -118,6 +118,28 @@ DesktopShell::DesktopShell()
     const QString theme = QIcon::themeName();
     if (theme.isEmpty() || theme == QStringLiteral("hicolor"))
         QIcon::setThemeName(QStringLiteral("Adwaita"));
+
+    // Installing, removing or re-associating an application makes what was
+    // looked up stale. The monitor reports through GLib's main context, which
+    // Qt's event loop runs.
+    GAppInfoMonitor* monitor = g_app_info_monitor_get();
+    m_monitor = monitor;
+    m_monitorHandler = g_signal_connect_swapped(
+        monitor, "changed", G_CALLBACK(+[](DesktopShell* shell) { shell->forgetLookups(); }), this);
+}
+
+DesktopShell::~DesktopShell()
+{
+    if (m_monitor) {
+        g_signal_handler_disconnect(m_monitor, m_monitorHandler);
+        g_object_unref(m_monitor);
+    }
+}
+
+void DesktopShell::forgetLookups()
+{
+    m_programOfType.clear();
+    m_iconOfProgram.clear();
 }
 
 bool DesktopShell::openDocument(const QString& target)
@@ -172,8 +194,15 @@ QString DesktopShell::findAssociatedProgram(const QString& file)
     const char* type = info ? g_file_info_get_content_type(info.get()) : nullptr;
     if (!type)
         return {};
+    const QByteArray contentType(type);
+    if (const auto known = m_programOfType.constFind(contentType);
+        known != m_programOfType.constEnd())
+        return known.value();
+    ++m_associationLookups;
     GPtr<GAppInfo> app(g_app_info_get_default_for_type(type, FALSE));
-    return desktopEntryPath(app.get());
+    const QString program = desktopEntryPath(app.get());
+    m_programOfType.insert(contentType, program);
+    return program;
 }
 
 QIcon DesktopShell::programIcon(const QString& program)
@@ -181,16 +210,24 @@ QIcon DesktopShell::programIcon(const QString& program)
     if (program.isEmpty())
         return {};
     if (program.endsWith(QStringLiteral(".desktop"))) {
+        if (const auto known = m_iconOfProgram.constFind(program);
+            known != m_iconOfProgram.constEnd())
+            return known.value();
         GPtr<GDesktopAppInfo> entry(
             g_desktop_app_info_new_from_filename(QFile::encodeName(program).constData()));
-        if (entry)
-            return iconFrom(g_app_info_get_icon(G_APP_INFO(entry.get())));
+        if (entry) {
+            const QIcon icon = iconFrom(g_app_info_get_icon(G_APP_INFO(entry.get())));
+            m_iconOfProgram.insert(program, icon);
+            return icon;
+        }
     }
 
     const QFileInfo info = resolveProgram(program);
     if (!info.isFile())
         return {};
     const QString wanted = info.canonicalFilePath();
+    if (const auto known = m_iconOfProgram.constFind(wanted); known != m_iconOfProgram.constEnd())
+        return known.value();
     GList* apps = g_app_info_get_all();
     QIcon icon;
     for (GList* item = apps; item && icon.isNull(); item = item->next) {
@@ -201,5 +238,6 @@ QIcon DesktopShell::programIcon(const QString& program)
     g_list_free_full(apps, g_object_unref);
     if (icon.isNull())
         icon = QIcon::fromTheme(QStringLiteral("application-x-executable"));
+    m_iconOfProgram.insert(wanted, icon);
     return icon;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QByteArray>
+#include <QHash>
 #include <QIcon>
 #include <QString>
 #include <QStringList>
@@ -42,11 +44,16 @@ public:
 };
 
 // The shell of a freedesktop desktop, through GIO's association database
-// (the one the desktop itself uses) and QProcess.
+// (the one the desktop itself uses) and QProcess. The program of each content
+// type and the icon of each program are looked up once and kept until the
+// desktop's applications change, since the link icon asks on every keystroke.
 class DesktopShell final : public Shell
 {
 public:
     DesktopShell();
+    ~DesktopShell() override;
+    DesktopShell(const DesktopShell&) = delete;
+    DesktopShell& operator=(const DesktopShell&) = delete;
 
     bool openDocument(const QString& target) override;
     bool startProgram(const QString& program, const QStringList& arguments,
@@ -54,6 +61,19 @@ public:
     QString findOfficeSuite() override;
     QString findAssociatedProgram(const QString& file) override;
     QIcon programIcon(const QString& program) override;
+
+    // How often the association database was asked for a content type's
+    // program.
+    int associationLookups() const { return m_associationLookups; }
+    // Forgets what was looked up, as when the desktop's applications change.
+    void forgetLookups();
+
+private:
+    QHash<QByteArray, QString> m_programOfType;
+    QHash<QString, QIcon> m_iconOfProgram;
+    int m_associationLookups = 0;
+    void* m_monitor = nullptr;
+    unsigned long m_monitorHandler = 0;
 };
 
 // True when target begins with a URL scheme of two letters or more and a

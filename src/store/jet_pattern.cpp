@@ -57,8 +57,8 @@ std::u32string foldRun(const std::u32string& run)
 }
 
 // The contents of a [list]: runs between ASCII "-" are folded as a whole (so
-// ｶﾞ is one letter, が), then a "-" between two letters makes a range of the
-// folded ends; a "-" at either end stands for itself.
+// ｶﾞ is one letter, が), then a "-" between two characters makes a range of
+// the folded ends; a "-" at either end stands for itself.
 void compileSet(const std::u32string& body, Pattern::Item& item)
 {
     constexpr char32_t kDash = 0x110000; // outside Unicode: the ASCII "-" itself
@@ -74,14 +74,16 @@ void compileSet(const std::u32string& body, Pattern::Item& item)
         }
     }
     tokens += foldRun(run);
+    // Any character, "-" included, before a "-" that is not last in the list
+    // starts a range, as in "[+--]"; a range whose ends are the wrong way
+    // round, such as "[a--]", holds nothing.
+    const auto plain = [&](size_t k) { return tokens[k] == kDash ? U'-' : tokens[k]; };
     for (size_t j = 0; j < tokens.size(); ++j) {
-        const char32_t low = tokens[j] == kDash ? U'-' : tokens[j];
-        if (tokens[j] != kDash && j + 2 < tokens.size() && tokens[j + 1] == kDash &&
-            tokens[j + 2] != kDash) {
-            item.ranges.emplace_back(low, tokens[j + 2]);
+        if (j + 2 < tokens.size() && tokens[j + 1] == kDash) {
+            item.ranges.emplace_back(plain(j), plain(j + 2));
             j += 2;
         } else {
-            item.ranges.emplace_back(low, low);
+            item.ranges.emplace_back(plain(j), plain(j));
         }
     }
 }

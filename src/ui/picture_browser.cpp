@@ -13,7 +13,12 @@ PictureBrowser::PictureBrowser(QWidget* parent) : QScrollArea(parent), m_page(ne
 
 void PictureBrowser::navigate(const QString& location, const QImage& picture)
 {
+    // The same picture again (typing beside it redraws it) keeps the page it
+    // has, which for a large picture saves a copy of all its pixels.
+    if (!picture.isNull() && picture.cacheKey() == m_shownKey && location == m_location)
+        return;
     m_location = location;
+    m_shownKey = picture.cacheKey();
     if (picture.isNull()) {
         m_page->clear();
         m_page->resize(0, 0);

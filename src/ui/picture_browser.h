@@ -24,4 +24,5 @@ public:
 private:
     QLabel* m_page;
     QString m_location;
+    qint64 m_shownKey = 0;
 };

@@ -266,3 +266,29 @@ TEST_F(DesktopTest, OfficeDocumentWithoutFolderReachesTheSuiteAsAnAbsolutePath)
 }
 
 } // namespace
+
+TEST_F(DesktopTest, TypingAsksTheAssociationDatabaseOncePerContentType)
+{
+    const QString notes = work.filePath("notes.txt");
+    const QString more = work.filePath("more.txt");
+    const QString page = work.filePath("page.html");
+    ASSERT_TRUE(writeFile(notes, "plain text\n") && writeFile(more, "more text\n") &&
+                writeFile(page, "<html><body>page</body></html>\n"));
+    const int before = shell.associationLookups();
+    // Each keystroke redraws the icon for the text typed so far.
+    for (const QString& target : {notes, more, notes, page, page, more}) {
+        form->Combo3->setEditText(target);
+        Module1::ShowLinkIcon(*form);
+        if (target != page) {
+            EXPECT_EQ(form->Picture1->pixmap().toImage().pixelColor(16, 16), QColor(Qt::green));
+        }
+    }
+    EXPECT_EQ(shell.associationLookups() - before, 2);
+
+    // Once the desktop's applications change, the next lookup asks again.
+    shell.forgetLookups();
+    form->Combo3->setEditText(more);
+    Module1::ShowLinkIcon(*form);
+    EXPECT_EQ(form->Picture1->pixmap().toImage().pixelColor(16, 16), QColor(Qt::green));
+    EXPECT_EQ(shell.associationLookups() - before, 3);
+}

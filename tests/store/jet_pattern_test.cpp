@@ -96,6 +96,12 @@ TEST(JetPattern, RangeEndsAreFolded)
     EXPECT_TRUE(like("[a-]", "A"));
     EXPECT_FALSE(like("[a-]", "b"));
     EXPECT_TRUE(like("[-ｚ]", "-"));
+    // A "-" may end a range too; one the wrong way round holds nothing.
+    EXPECT_TRUE(like("[+--]", ","));
+    EXPECT_TRUE(like("[+--]", "-"));
+    EXPECT_FALSE(like("[+--]", "."));
+    EXPECT_FALSE(like("[a--]", "-"));
+    EXPECT_FALSE(like("[a--]", "a"));
     EXPECT_TRUE(like("[!ｱ-ｵ]", "か"));
     EXPECT_FALSE(like("[!ｱ-ｵ]", "オ"));
 }

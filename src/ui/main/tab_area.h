@@ -32,5 +32,6 @@ private:
         QRect area;  // pixels, relative to the tab area
         QRect twips; // as given, so a position reads back exactly
     };
+    void apply(const Placed& placed);
     std::vector<Placed> m_placed;
 };
