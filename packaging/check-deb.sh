@@ -19,7 +19,7 @@ grep -q '^ Maintainer: .' <<<"$info" || missing+=("Maintainer")
 # Found in the program's own links by dpkg-shlibdeps, and what it only
 # loads at run time (platform and image plugins, translations, fonts, icons).
 for package in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libsqlite3-0 \
-  libglib2.0-0 libwmf-0.2-7 libwmflite-0.2-7 \
+  libglib2.0-0 libwmf-0.2-7 libwmflite-0.2-7 libmdb3 \
   qt6-qpa-plugins qt6-image-formats-plugins libqt6svg6 qt6-translations-l10n \
   fonts-ipafont-gothic fonts-urw-base35 adwaita-icon-theme shared-mime-info; do
   grep -qx "$package" <<<"$depends" || missing+=("Depends: $package")

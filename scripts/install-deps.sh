@@ -12,6 +12,8 @@ QUILMO_PACKAGES=(
   qt6-base-private-dev
   libsqlite3-dev sqlite3 libglib2.0-dev libwmf-dev shared-mime-info
   libgtest-dev libbenchmark-dev
+  # libmdb reads the Jet catalogues of the old Windows program.
+  mdbtools-dev
   # The tests validate the desktop entry and the metainfo; cpack -G DEB reads
   # the linked libraries' packages with dpkg-shlibdeps.
   desktop-file-utils appstream dpkg-dev

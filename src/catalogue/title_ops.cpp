@@ -3,7 +3,6 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPlainTextEdit>
 
 #include "store/catalogue_db.h"
@@ -11,6 +10,7 @@
 #include "store/link_targets.h"
 #include "store/title_queries.h"
 #include "ui/combo_box.h"
+#include "ui/list_box.h"
 #include "ui/main/form1.h"
 
 namespace {
@@ -31,30 +31,34 @@ void showDescription(Form1& form, QString stored)
     form.Text3->setPlainText(stored);
 }
 
-void showNames(Form1& form, const QStringList& names)
+void showNames(Form1& form, QStringList names)
 {
-    form.List1->setUpdatesEnabled(false);
-    form.List1->clear();
-    form.List1->addItems(names);
-    form.List1->setUpdatesEnabled(true);
-    form.Label15->setText(QString::number(names.size()));
+    const qsizetype count = names.size();
+    form.List1->setItems(std::move(names));
+    form.Label15->setText(QString::number(count));
+}
+
+const QString kBlank = QStringLiteral(" ");
+
+QString orBlank(const QString& text)
+{
+    return text.isEmpty() ? kBlank : text;
 }
 
 // No optional field is stored empty: an empty one becomes " ", in the editor
 // itself, so the editor shows what was stored.
 void fillBlanks(Form1& form)
 {
-    const QString blank = QStringLiteral(" ");
     if (form.Text3->toPlainText().isEmpty())
-        form.Text3->setPlainText(blank);
+        form.Text3->setPlainText(kBlank);
     if (form.Text5->text().isEmpty())
-        form.Text5->setText(blank);
+        form.Text5->setText(kBlank);
     if (form.Combo3->currentText().isEmpty())
-        form.setLinkTargetText(blank);
+        form.setLinkTargetText(kBlank);
     if (form.Text6->text().isEmpty())
-        form.Text6->setText(blank);
+        form.Text6->setText(kBlank);
     if (form.Text9->text().isEmpty())
-        form.Text9->setText(blank);
+        form.Text9->setText(kBlank);
 }
 
 TitleRecord editorRecord(Form1& form)
@@ -68,10 +72,18 @@ TitleRecord editorRecord(Form1& form)
                        form.Combo1->currentText()};
 }
 
-QString selectedTitle(const Form1& form)
+// The editor's title as it is stored, with the blanks filled in, leaving the
+// editor itself as the user typed it.
+TitleRecord blankFilledRecord(Form1& form)
 {
-    const QList<QListWidgetItem*> selected = form.List1->selectedItems();
-    return selected.isEmpty() ? QString() : selected.first()->text();
+    TitleRecord title = editorRecord(form);
+    title.description = orBlank(title.description);
+    title.thumbnailPath = orBlank(title.thumbnailPath);
+    title.linkTargets =
+        joinLinkTargets(orBlank(form.Combo3->currentText()), comboItems(form.Combo3));
+    title.workingFolder = orBlank(title.workingFolder);
+    title.launchOptions = orBlank(title.launchOptions);
+    return title;
 }
 
 } // namespace
@@ -95,7 +107,7 @@ void LoadTitleList(Form1& form)
         form.Label15->setText(QStringLiteral("0"));
         return;
     }
-    showNames(form, names);
+    showNames(form, std::move(names));
 }
 
 void SearchTitles(Form1& form)
@@ -113,25 +125,29 @@ void SearchTitles(Form1& form)
         form.Label15->setText(QStringLiteral("0"));
         return;
     }
-    showNames(form, names);
+    showNames(form, std::move(names));
 }
 
-void LoadTitleRecord(Form1& form)
+bool LoadTitleRecord(Form1& form)
 {
-    clearComboList(form.Combo3);
+    // The editor is only touched once the whole row is read: a failed read
+    // leaves it as it was, link-target list included, so that a following
+    // update cannot store a half-emptied title.
     std::optional<TitleRecord> title;
     try {
         CatalogueDb db(form.databasePath());
-        title = catalogue::readTitle(db, selectedTitle(form));
+        title = catalogue::readTitle(db, form.List1->selectedText());
     } catch (const std::exception&) {
         form.Text8->setText(QStringLiteral("「タイトルデータの取得」でエラーが発生しています。"));
-        return;
+        return false;
     }
     if (!title) {
         form.Text8->setText(QStringLiteral("タイトル・データがありません。"));
-        return;
+        return false;
     }
-    form.Text2->setText(leftTrimSpaces(title->name));
+    // The name is the key that update and delete look the title up by, so it
+    // goes in as stored, leading spaces included.
+    form.Text2->setText(title->name);
     showDescription(form, leftTrimSpaces(title->description));
     // The thumbnail path goes in before the link targets, whose change
     // redraws the thumbnail from it.
@@ -139,6 +155,7 @@ void LoadTitleRecord(Form1& form)
     SplitLinkTargets(form, leftTrimSpaces(title->linkTargets));
     form.Text6->setText(leftTrimSpaces(title->workingFolder));
     form.Text9->setText(leftTrimSpaces(title->launchOptions));
+    return true;
 }
 
 void SplitLinkTargets(Form1& form, const QString& stored)
@@ -148,16 +165,20 @@ void SplitLinkTargets(Form1& form, const QString& stored)
         form.Combo3_Change();
 }
 
-void RegisterTitle(Form1& form)
+bool RegisterTitle(Form1& form)
 {
-    fillBlanks(form);
+    // The blanks reach the editor only once the title is stored: a refused
+    // registration leaves every field exactly as typed.
     try {
         CatalogueDb db(form.databasePath());
-        catalogue::insertTitle(db, editorRecord(form));
-        form.Text8->setText(QStringLiteral("正常に登録しました。"));
+        catalogue::insertTitle(db, blankFilledRecord(form));
     } catch (const std::exception&) {
         form.Text8->setText(QStringLiteral("「タイトル登録」で重複キー等のエラーが発生しました。"));
+        return false;
     }
+    fillBlanks(form);
+    form.Text8->setText(QStringLiteral("正常に登録しました。"));
+    return true;
 }
 
 void UpdateTitle(Form1& form)

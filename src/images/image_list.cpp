@@ -6,13 +6,13 @@
 #include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QObject>
 
 #include "images/image_files.h"
 #include "images/prefetch.h"
 #include "launch/path_helpers.h"
 #include "platform/dialogs.h"
+#include "ui/list_box.h"
 #include "ui/main/form1.h"
 
 namespace {
@@ -46,7 +46,7 @@ qsizetype lastSeparator(const QString& s)
 
 // Adds names to the sorted list, which shown holds listed. All at once: added
 // one by one, each entry would have the view lay out the list anew.
-void addSorted(QListWidget* list, QStringList& listed, QStringList names)
+void addSorted(ListBox* list, QStringList& listed, QStringList names)
 {
     if (names.isEmpty())
         return;
@@ -56,17 +56,16 @@ void addSorted(QListWidget* list, QStringList& listed, QStringList names)
     std::merge(listed.cbegin(), listed.cend(), names.cbegin(), names.cend(),
                std::back_inserter(merged), imageNameLess);
     listed = std::move(merged);
-    list->clear();
-    list->addItems(listed);
+    list->setItems(listed);
 }
 
 // The 1-based row of path in the list, or 0. The same name in another letter
 // case counts when the exact one is not there.
-int positionOf(const QListWidget* list, const QString& path)
+int positionOf(const ListBox* list, const QString& path)
 {
     int blind = 0;
     for (int row = 0; row < list->count(); ++row) {
-        const QString text = list->item(row)->text();
+        const QString& text = list->items().at(row);
         if (text == path)
             return row + 1;
         if (blind == 0 && QString::compare(text, path, Qt::CaseInsensitive) == 0)

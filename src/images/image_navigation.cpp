@@ -4,10 +4,10 @@
 
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 
 #include "images/prefetch.h"
 #include "launch/thumbnail.h"
+#include "ui/list_box.h"
 #include "ui/main/tab_area.h"
 #include "ui/main/form1.h"
 
@@ -65,7 +65,7 @@ void move(Form1& form, Move step)
         break;
     }
     form.Label14->setText(QString::number(target));
-    form.Text5->setText(form.List2->item(target - 1)->text());
+    form.Text5->setText(form.List2->text(target - 1));
     Module1::ShowThumbnail(form, form.Text5->text());
     prefetchImageNeighbours(form);
 }
@@ -122,13 +122,13 @@ void Form1::Command16_Click()
 
 void Form1::List2_Click()
 {
-    const QList<QListWidgetItem*> selected = List2->selectedItems();
-    if (selected.isEmpty())
+    const int row = List2->selectedRow();
+    if (row < 0)
         return;
-    QListWidgetItem* item = selected.first();
+    const QString path = List2->text(row);
     SSTab1->setCurrentIndex(1);
-    Text5->setText(item->text());
-    Label14->setText(QString::number(List2->row(item) + 1));
-    Module1::ShowThumbnail(*this, item->text());
+    Text5->setText(path);
+    Label14->setText(QString::number(row + 1));
+    Module1::ShowThumbnail(*this, path);
     prefetchImageNeighbours(*this);
 }

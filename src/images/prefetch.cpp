@@ -2,9 +2,9 @@
 
 #include <QCheckBox>
 #include <QLabel>
-#include <QListWidget>
 
 #include "launch/thumbnail.h"
+#include "ui/list_box.h"
 #include "ui/main/form1.h"
 
 void prefetchImageNeighbours(Form1& form)
@@ -22,7 +22,7 @@ void prefetchImageNeighbours(Form1& form)
     const int rows[] = {(current + 1) % count, (current + count - 1) % count, 0, count - 1};
     QStringList paths;
     for (const int row : rows) {
-        const QString path = form.List2->item(row)->text();
+        const QString path = form.List2->text(row);
         if (row != current && !paths.contains(path))
             paths << path;
     }

@@ -22,8 +22,3 @@ bool setComboContents(QComboBox* box, const QString& text, const QStringList& it
     box->setEditText(text);
     return text != before;
 }
-
-void clearComboList(QComboBox* box)
-{
-    setComboContents(box, box->currentText(), {});
-}

@@ -13,5 +13,3 @@ QStringList comboItems(const QComboBox* box);
 // Replaces the list and the text without any change signal; true when the
 // text ends up different from before.
 bool setComboContents(QComboBox* box, const QString& text, const QStringList& items);
-// Empties the list and keeps the text, without any change signal.
-void clearComboList(QComboBox* box);

@@ -1,14 +1,15 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPlainTextEdit>
+#include <QSet>
 
 #include "platform/database.h"
 #include "store/catalogue_db.h"
 #include "catalogue/title_ops.h"
 #include "support/form_fixture.h"
 #include "ui/combo_box.h"
+#include "ui/list_box.h"
 
 namespace {
 
@@ -23,13 +24,7 @@ protected:
     {
         sql("INSERT INTO タイトル VALUES (?, ' ', ' ', ?, ?, ' ', ' ')", {name, links, category});
     }
-    QStringList listed() const
-    {
-        QStringList names;
-        for (int i = 0; i < form->List1->count(); ++i)
-            names << form->List1->item(i)->text();
-        return names;
-    }
+    QStringList listed() const { return form->List1->items(); }
     void select(const QString& name)
     {
         form->List1->clear();
@@ -151,16 +146,52 @@ TEST_F(TitleTest, RecordWithUnterminatedLastLinkAndNullColumns)
     EXPECT_TRUE(comboItems(form->Combo3).isEmpty());
 }
 
-TEST_F(TitleTest, MissingRecordClearsOnlyTheLinkList)
+TEST_F(TitleTest, UnreadableRecordLeavesTheEditorUntouched)
 {
-    form->Text2->setText("kept");
-    setComboContents(form->Combo3, "kept link", {"x"});
+    const auto fillEditor = [&] {
+        form->Text2->setText("kept");
+        form->Text3->setPlainText("desc");
+        form->Text5->setText("/kept.jpg");
+        setComboContents(form->Combo3, "kept link", {"x", "y"});
+        form->Text6->setText("/w");
+        form->Text9->setText("-o");
+    };
+    const QStringList kept{"kept", "desc", "/kept.jpg", "kept link", "/w", "-o"};
+
+    // A title that has gone.
+    fillEditor();
     select("gone");
-    Module1::LoadTitleRecord(*form);
+    EXPECT_FALSE(Module1::LoadTitleRecord(*form));
     EXPECT_EQ(status(), "タイトル・データがありません。");
-    EXPECT_EQ(form->Text2->text(), "kept");
-    EXPECT_EQ(form->Combo3->currentText(), "kept link");
-    EXPECT_TRUE(comboItems(form->Combo3).isEmpty());
+    EXPECT_EQ(editor(), kept);
+    EXPECT_EQ(comboItems(form->Combo3), QStringList({"x", "y"}));
+
+    // The engine failing to read.
+    sql("DROP TABLE タイトル");
+    form->Text8->clear();
+    select("there");
+    EXPECT_FALSE(Module1::LoadTitleRecord(*form));
+    EXPECT_EQ(status(), "「タイトルデータの取得」でエラーが発生しています。");
+    EXPECT_EQ(editor(), kept);
+    EXPECT_EQ(comboItems(form->Combo3), QStringList({"x", "y"}));
+}
+
+TEST_F(TitleTest, NameIsReadAsStoredWithItsLeadingSpaces)
+{
+    sql("INSERT INTO タイトル VALUES ('  二字下げ', '  説明', '  /p.jpg', '  /a\r\n', 'c', '  /w', "
+        "'  -o')");
+    select("  二字下げ");
+    EXPECT_TRUE(Module1::LoadTitleRecord(*form));
+    // Only the name keeps its spaces: the other fields are read left-trimmed,
+    // as ever.
+    EXPECT_EQ(editor(), QStringList({"  二字下げ", "説明", "/p.jpg", "/a", "/w", "-o"}));
+
+    form->Text9->setText("-v");
+    Module1::UpdateTitle(*form);
+    EXPECT_EQ(status(), "正常に更新しました。");
+    Module1::DeleteTitle(*form);
+    EXPECT_EQ(status(), "正常に削除しました。");
+    EXPECT_TRUE(rows("SELECT * FROM タイトル").isEmpty());
 }
 
 TEST_F(TitleTest, RegisterWithOnlyANameStoresBlanks)
@@ -192,10 +223,18 @@ TEST_F(TitleTest, RegisterStoresAllFieldsAndRefusesDuplicatesAcrossCategories)
               QStringList{"T|l1\r\nl2|/p.jpg|A\r\nB\r\nC\r\n|c1|/w|-x 'q'"});
 
     form->Combo1->setEditText("c2");
-    form->Text2->setText("t");
-    Module1::RegisterTitle(*form);
+    form->Text2->setText("T");
+    form->Text3->clear();
+    form->Text5->clear();
+    setComboContents(form->Combo3, "", {"B"});
+    form->Text6->clear();
+    form->Text9->clear();
+    EXPECT_FALSE(Module1::RegisterTitle(*form));
     EXPECT_EQ(status(), "「タイトル登録」で重複キー等のエラーが発生しました。");
     EXPECT_EQ(rows("SELECT カテゴリ名 FROM タイトル"), QStringList{"c1"});
+    // Refused, the editor stays as typed: no blanks filled in.
+    EXPECT_EQ(editor(), QStringList({"T", "", "", "", "", ""}));
+    EXPECT_EQ(comboItems(form->Combo3), QStringList{"B"});
 }
 
 TEST_F(TitleTest, UpdateFindsTheRowByTheNameInTheEditor)
@@ -242,16 +281,26 @@ TEST_F(TitleTest, DeleteByNameInTheEditor)
 
 TEST_F(TitleTest, ListsHaveNoRowLimit)
 {
-    constexpr int kRows = 32768; // one past a 16-bit row counter
-    insertNumbered("INSERT INTO タイトル (タイトル名, カテゴリ名) VALUES (?, 'big')", kRows);
+    constexpr int kTitles = 40000;
+    insertNumbered("INSERT INTO タイトル (タイトル名, カテゴリ名) VALUES (?, 'big')", kTitles);
     form->Combo1->setEditText("big");
     Module1::LoadTitleList(*form);
     EXPECT_TRUE(status().isEmpty());
-    EXPECT_EQ(form->Label15->text(), QString::number(kRows));
-    form->Text1->clear();
+    EXPECT_EQ(form->Label15->text(), QString::number(kTitles));
+    ASSERT_EQ(form->List1->count(), kTitles);
+    EXPECT_EQ(form->List1->text(0), "0");
+    QSet<QString> expected;
+    for (int i = 0; i < kTitles; ++i)
+        expected.insert(QString::number(i));
+    const QStringList& listedNames = form->List1->items();
+    EXPECT_EQ(QSet<QString>(listedNames.begin(), listedNames.end()), expected);
+
+    form->Text1->setText("");
+    form->List1->clear();
     Module1::SearchTitles(*form);
     EXPECT_TRUE(status().isEmpty());
-    EXPECT_EQ(form->Label15->text(), QString::number(kRows));
+    EXPECT_EQ(form->Label15->text(), QString::number(kTitles));
+    EXPECT_EQ(form->List1->count(), kTitles);
 }
 
 } // namespace

@@ -2,11 +2,11 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QTimer>
 
 #include "images/image_list.h"
 #include "support/form_fixture.h"
+#include "ui/list_box.h"
 
 namespace {
 
@@ -36,13 +36,7 @@ protected:
         form->Text5->setText(imagePath);
         Module1::BuildImageList(*form);
     }
-    QStringList listed() const
-    {
-        QStringList entries;
-        for (int row = 0; row < form->List2->count(); ++row)
-            entries << form->List2->item(row)->text();
-        return entries;
-    }
+    QStringList listed() const { return form->List2->items(); }
     int overflows() const
     {
         return int(

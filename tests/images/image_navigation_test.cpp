@@ -1,10 +1,11 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPushButton>
+#include <QTest>
 
 #include "support/form_fixture.h"
+#include "ui/list_box.h"
 #include "ui/main/tab_area.h"
 
 namespace {
@@ -99,14 +100,48 @@ TEST_F(ImageNavigationTest, StaleCountNeverReadsOutsideTheList)
     EXPECT_EQ(image(), "/p/c.jpg");
 }
 
+// Clicks an entry of the image list as the user does.
+void clickEntry(Form1& form, int row)
+{
+    form.SSTab1->setCurrentIndex(3);
+    form.List2->scrollTo(form.List2->model()->index(row, 0));
+    QTest::mouseClick(form.List2->viewport(), Qt::LeftButton, {},
+                      form.List2->rowRect(row).center());
+}
+
 TEST_F(ImageNavigationTest, ClickingAnEntryTakesItAndShowsTheThumbnailPage)
 {
+    form->show();
     form->Check1->setChecked(false);
-    form->SSTab1->setCurrentIndex(3);
-    form->List2->setCurrentRow(1);
+    clickEntry(*form, 1);
     EXPECT_EQ(form->SSTab1->currentIndex(), 1);
     EXPECT_EQ(image(), "/p/b.jpg");
     EXPECT_EQ(position(), "2");
+
+    // The entry already selected, clicked again, is taken again.
+    form->Text5->setText("/typed/by/hand.jpg");
+    at("3");
+    clickEntry(*form, 1);
+    EXPECT_EQ(form->SSTab1->currentIndex(), 1);
+    EXPECT_EQ(image(), "/p/b.jpg");
+    EXPECT_EQ(position(), "2");
+
+    // The last entry, and the keyboard.
+    clickEntry(*form, 2);
+    EXPECT_EQ(image(), "/p/c.jpg");
+    EXPECT_EQ(position(), "3");
+    form->List2->setFocus();
+    QTest::keyClick(form->List2, Qt::Key_Home);
+    EXPECT_EQ(image(), "/p/a.jpg");
+    EXPECT_EQ(position(), "1");
+}
+
+TEST_F(ImageNavigationTest, TheProgramSelectingAnEntryTakesNothing)
+{
+    form->Text5->setText("/own.jpg");
+    form->List2->setCurrentRow(1);
+    EXPECT_EQ(image(), "/own.jpg");
+    EXPECT_TRUE(position().isEmpty());
 }
 
 } // namespace

@@ -1,11 +1,15 @@
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPushButton>
+#include <QTest>
 
+#include "catalogue/category_ops.h"
 #include "support/form_fixture.h"
 #include "ui/combo_box.h"
+#include "ui/list_box.h"
 
 namespace {
 
@@ -28,13 +32,7 @@ protected:
         form->Text8->setText("前の結果");
         form->Command1->click();
     }
-    QStringList listed() const
-    {
-        QStringList names;
-        for (int i = 0; i < form->List1->count(); ++i)
-            names << form->List1->item(i)->text();
-        return names;
-    }
+    QStringList listed() const { return form->List1->items(); }
     QString status() const { return form->Text8->text(); }
 };
 
@@ -120,6 +118,56 @@ TEST_F(CategoryPanelTest, UnknownModeOnlyEmptiesStatusAndEditor)
     EXPECT_TRUE(status().isEmpty());
     EXPECT_TRUE(form->Text2->text().isEmpty());
     EXPECT_EQ(listed(), QStringList({"A曲", "b曲"}));
+}
+
+// The editable boxes complete nothing: what the user typed is what the
+// handlers are given, even next to an entry that begins with it or differs
+// from it only in letter case.
+TEST_F(CategoryPanelTest, EditableBoxesKeepTheTextExactlyAsTyped)
+{
+    sql("INSERT INTO カテゴリ VALUES ('Zeta')");
+    Module1::LoadCategoryList(*form);
+    form->show();
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    // Key by key, as the keyboard delivers them; test keys know only ASCII,
+    // so other characters come as key events carrying their text.
+    const auto typeInto = [](QComboBox* box, const QString& text) {
+        box->setFocus();
+        box->lineEdit()->clear();
+        for (const QChar c : text) {
+            if (c.unicode() < 128) {
+                QTest::keyClick(box->lineEdit(), char(c.unicode()));
+                continue;
+            }
+            QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+            QCoreApplication::sendEvent(box->lineEdit(), &press);
+            QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(c));
+            QCoreApplication::sendEvent(box->lineEdit(), &release);
+        }
+    };
+
+    typeInto(form->Combo1, "Z");
+    EXPECT_EQ(form->Combo1->currentText(), "Z");
+    typeInto(form->Combo2, "登");
+    EXPECT_EQ(form->Combo2->currentText(), "登");
+    form->Combo2->setEditText("登録");
+    fakes.dialogs.answer({false});
+    form->Command1->click();
+    ASSERT_EQ(fakes.dialogs.shown.size(), 1u);
+    EXPECT_EQ(fakes.dialogs.shown[0].text, "Z を登録しますか？");
+
+    // Enter does not swap the text for an entry of another letter case.
+    typeInto(form->Combo1, "zeta");
+    QTest::keyClick(form->Combo1->lineEdit(), Qt::Key_Return);
+    EXPECT_EQ(form->Combo1->currentText(), "zeta");
+
+    setComboContents(form->Combo3, "", {"/data/alpha.txt", "/DATA/b.txt"});
+    typeInto(form->Combo3, "/data/a");
+    EXPECT_EQ(form->Combo3->currentText(), "/data/a");
+    typeInto(form->Combo3, "/data/B.txt");
+    QTest::keyClick(form->Combo3->lineEdit(), Qt::Key_Return);
+    EXPECT_EQ(form->Combo3->currentText(), "/data/B.txt");
 }
 
 } // namespace

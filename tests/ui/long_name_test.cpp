@@ -1,10 +1,10 @@
 #include <QComboBox>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 
 #include "support/form_fixture.h"
+#include "ui/list_box.h"
 
 namespace
 {
@@ -46,12 +46,10 @@ protected:
     }
     void clickTitle(const QString& title)
     {
-        for (int i = 0; i < form->List1->count(); ++i)
-            if (form->List1->item(i)->text() == title) {
-                form->List1->setCurrentItem(form->List1->item(i));
-                return;
-            }
-        FAIL() << "not listed: " << title.size() << " characters";
+        const int row = form->List1->findRow(title);
+        ASSERT_GE(row, 0) << "not listed: " << title.size() << " characters";
+        form->List1->setCurrentRow(row);
+        form->List1_Click();
     }
     QStringList descriptions()
     {

@@ -6,12 +6,12 @@
 #include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QTabWidget>
 
 #include "support/form_fixture.h"
+#include "ui/list_box.h"
 #include "ui/main/tab_area.h"
 #include "ui/shape.h"
 #include "ui/twips.h"

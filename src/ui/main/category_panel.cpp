@@ -1,11 +1,11 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 
 #include "platform/dialogs.h"
 #include "catalogue/category_ops.h"
 #include "catalogue/title_ops.h"
+#include "ui/list_box.h"
 #include "ui/look.h"
 #include "ui/main/clearing.h"
 #include "ui/main/form1.h"

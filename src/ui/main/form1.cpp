@@ -8,11 +8,9 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
-#include <QGuiApplication>
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabBar>
@@ -20,6 +18,7 @@
 
 #include "store/catalogue_db.h"
 #include "ui/click_filter.h"
+#include "ui/list_box.h"
 #include "ui/look.h"
 #include "ui/main/tab_area.h"
 #include "ui/picture_browser.h"
@@ -54,6 +53,10 @@ QComboBox* makeCombo(QWidget* parent, const char* name)
     combo->setEditable(true);
     // Typing never adds to the list on its own; the procedures own the lists.
     combo->setInsertPolicy(QComboBox::NoInsert);
+    // The text is used exactly as typed: no completion from the list, neither
+    // inline while typing nor on Enter, where Qt would pick an entry that
+    // differs from the typed text in letter case.
+    combo->setCompleter(nullptr);
     return combo;
 }
 
@@ -169,10 +172,7 @@ void Form1::buildTitleList()
     Label15 = makeLabel(this, "Label15", QString());
     Label15->setAlignment(Qt::AlignCenter);
     placeTwips(Label15, 1710, 645, 930, 180);
-    List1 = named(new QListWidget(this), "List1");
-    // Titles are one line each; without this the view measures every one of
-    // up to 32,767 entries whenever the list is filled.
-    List1->setUniformItemSizes(true);
+    List1 = named(new ListBox(this), "List1");
     placeTwips(List1, 75, 825, 3135, 2760);
     Label3 = makeLabel(this, "Label3", QStringLiteral("タイトル絞込み検索文字列"));
     placeTwips(Label3, 120, 3690, 2325, 210);
@@ -338,7 +338,7 @@ void Form1::buildTabArea()
     SSTab1->place(Check2, 195, 945, 2310, 255);
 
     // Page 3: the image list of the thumbnail's folder.
-    List2 = named(new QListWidget(pages[3]), "List2");
+    List2 = named(new ListBox(pages[3]), "List2");
     SSTab1->place(List2, 45, 690, 4410, 2760);
 
     // Page 4: handwritten memo.
@@ -374,23 +374,16 @@ void Form1::connectHandlers()
     connect(Command8, &QPushButton::clicked, this, &Form1::Command8_Click);
     connect(Command9, &QPushButton::clicked, this, &Form1::Command9_Click);
     connect(Command17, &QPushButton::clicked, this, &Form1::Command17_Click);
-    // A click on an entry selects its title, the one already selected too, so
-    // a click reloads what was edited. Keys move the selection without a
-    // click; the program emptying or refilling the list selects nothing.
-    connect(List1, &QListWidget::itemClicked, this, &Form1::List1_Click);
-    connect(List1, &QListWidget::itemSelectionChanged, this, [this] {
-        if (QGuiApplication::mouseButtons() == Qt::NoButton && !List1->selectedItems().isEmpty())
-            List1_Click();
-    });
+    // Every choice of the user selects, the entry already selected too, so a
+    // click reloads what was edited; the program filling or emptying a list
+    // chooses nothing.
+    connect(List1, &ListBox::chosen, this, &Form1::List1_Click);
     connect(Combo3->lineEdit(), &QLineEdit::textEdited, this, &Form1::Combo3_Change);
     connect(Command13, &QPushButton::clicked, this, &Form1::Command13_Click);
     connect(Command14, &QPushButton::clicked, this, &Form1::Command14_Click);
     connect(Command15, &QPushButton::clicked, this, &Form1::Command15_Click);
     connect(Command16, &QPushButton::clicked, this, &Form1::Command16_Click);
-    connect(List2, &QListWidget::itemSelectionChanged, this, [this] {
-        if (!List2->selectedItems().isEmpty())
-            List2_Click();
-    });
+    connect(List2, &ListBox::chosen, this, &Form1::List2_Click);
     connect(Command11, &QPushButton::clicked, this, &Form1::Command11_Click);
     connect(Command22, &QPushButton::clicked, this, &Form1::Command22_Click);
     connect(Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);

@@ -12,10 +12,10 @@ class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
-class QListWidget;
 class QPlainTextEdit;
 class QPushButton;
 class QTimer;
+class ListBox;
 class Shape;
 class TabArea;
 
@@ -118,7 +118,7 @@ public:
     // Title list and search.
     QLabel* Label2;
     QLabel* Label15;
-    QListWidget* List1;
+    ListBox* List1;
     QLabel* Label3;
     QLineEdit* Text1;
     QPushButton* Command2;
@@ -172,7 +172,7 @@ public:
     PictureBrowser* WebBrowser1;
     QCheckBox* Check1;
     QCheckBox* Check2;
-    QListWidget* List2;
+    ListBox* List2;
     QPushButton* Command38;
     QPushButton* Command39;
     QLabel* OLE2;

@@ -2,7 +2,6 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QSignalBlocker>
 
 #include "images/image_list.h"
@@ -11,6 +10,7 @@
 #include "platform/dialogs.h"
 #include "store/field_text.h"
 #include "catalogue/title_ops.h"
+#include "ui/list_box.h"
 #include "ui/look.h"
 #include "ui/main/clearing.h"
 #include "ui/main/form1.h"
@@ -31,8 +31,11 @@ constexpr int kMaxTitleNameLength = 32767;
 void Form1::List1_Click()
 {
     Text8->clear();
+    // A title that could not be read leaves the editor and its pictures as
+    // they were, with the read's own message on the status line.
+    if (!Module1::LoadTitleRecord(*this))
+        return;
     List2->clear();
-    Module1::LoadTitleRecord(*this);
     Text8->setText(QStringLiteral("タイトルが選択されました。"));
 
     const QString path = Text5->text();
@@ -47,7 +50,7 @@ void Form1::List1_Click()
     // walked.
     const QString thumbnail = Text5->text();
     for (int i = 0; i < List2->count(); ++i) {
-        if (List2->item(i)->text() == thumbnail)
+        if (List2->text(i) == thumbnail)
             Label14->setText(QString::number(i + 1));
     }
 }
@@ -78,7 +81,11 @@ void Form1::Command3_Click()
     if (!m_services.dialogs->askYesNo(this, Text2->text() + QStringLiteral(" を登録しますか？"),
                                       kEditorTitle))
         return;
-    Module1::RegisterTitle(*this);
+    // Only a stored title empties the editor; a refused one stays for the
+    // user to mend, and the list, which has not changed, keeps the status
+    // line's reason in view.
+    if (!Module1::RegisterTitle(*this))
+        return;
     Module1::ClearEditingFields(*this);
     Module1::LoadTitleList(*this);
 }
