@@ -1,5 +1,7 @@
 #include "store/catalogue_db.h"
 
+#include <sqlite3.h>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -9,6 +11,14 @@
 #include "store/text_rule.h"
 
 using namespace schema;
+
+namespace
+{
+
+// A first start builds the catalogue under this suffix plus a unique id.
+const QString kStagingSuffix = QStringLiteral(".new-");
+
+} // namespace
 
 CatalogueDb::CatalogueDb(const QString& path) : SqliteDatabase(path, OpenMode::ExistingOnly)
 {
@@ -28,8 +38,8 @@ bool createCatalogueIfMissing(const QString& path)
 
     // Build the new file under a private name and move it into place only if
     // the name is still free: a file that appeared meanwhile is never replaced.
-    const QString staging = path + QStringLiteral(".new-") +
-                            QUuid::createUuid().toString(QUuid::WithoutBraces);
+    const QString staging =
+        path + kStagingSuffix + QUuid::createUuid().toString(QUuid::WithoutBraces);
     try {
         SqliteDatabase db(staging, SqliteDatabase::OpenMode::CreateIfMissing);
         db.transaction([&] {
@@ -60,4 +70,62 @@ bool createCatalogueIfMissing(const QString& path)
         return QFileInfo::exists(path);
     }
     return true;
+}
+
+bool isCatalogueFile(const QString& path)
+{
+    // Opened read-only through the engine itself: the wrapper opens for
+    // writing, and a file that is not ours must not be touched in any way.
+    sqlite3* db = nullptr;
+    const QByteArray name = QFile::encodeName(path);
+    int rc = sqlite3_open_v2(name.constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+    if (rc == SQLITE_OK) {
+        sqlite3_busy_timeout(db, 1000);
+        // Every column the program reads must be there, and the first page
+        // of each table must be readable: a cut file fails here.
+        const QString checks[] = {
+            QStringLiteral("SELECT %1 FROM %2 LIMIT 1").arg(kCategoryName, kCategoryTable),
+            QStringLiteral("SELECT %1, %2, %3, %4, %5, %6, %7 FROM %8 LIMIT 1")
+                .arg(kTitleName, kDescription, kThumbnailPath, kLinkTargets, kCategoryName,
+                     kWorkingFolder, kLaunchOptions, kTitleTable),
+            QStringLiteral("SELECT %1, %2 FROM %3 LIMIT 1")
+                .arg(kOptionName, kOptionValue, kOptionTable),
+        };
+        for (const QString& sql : checks) {
+            const QByteArray text = sql.toUtf8();
+            sqlite3_stmt* stmt = nullptr;
+            rc = sqlite3_prepare_v2(db, text.constData(), int(text.size()), &stmt, nullptr);
+            if (rc == SQLITE_OK) {
+                rc = sqlite3_step(stmt);
+                if (rc == SQLITE_ROW || rc == SQLITE_DONE)
+                    rc = SQLITE_OK;
+            }
+            sqlite3_finalize(stmt);
+            if (rc != SQLITE_OK)
+                break;
+        }
+    }
+    sqlite3_close_v2(db);
+    // A lock held elsewhere, or a journal only a writer may roll back, says
+    // nothing about what the file holds.
+    const int primary = rc & 0xff;
+    return rc == SQLITE_OK || primary == SQLITE_BUSY || primary == SQLITE_LOCKED ||
+           rc == SQLITE_READONLY_ROLLBACK || rc == SQLITE_READONLY_RECOVERY;
+}
+
+void removeStaleStagingFiles(const QString& path, const QDateTime& startedAt)
+{
+    const QFileInfo catalogue(path);
+    const QString prefix = catalogue.fileName() + kStagingSuffix;
+    const QDir folder = catalogue.absoluteDir();
+    const QStringList names = folder.entryList(QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString& name : names) {
+        if (!name.startsWith(prefix, Qt::CaseSensitive))
+            continue;
+        const QFileInfo entry(folder.filePath(name));
+        if (entry.isSymLink() || !entry.isFile())
+            continue;
+        if (entry.lastModified() < startedAt)
+            QFile::remove(entry.filePath());
+    }
 }

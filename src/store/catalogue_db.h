@@ -1,12 +1,14 @@
 #pragma once
 
+#include <QDateTime>
 #include <QString>
 
 #include "platform/database.h"
 
 // A name refused because one that compares the same under the catalogue's
 // comparison rule is already stored.
-class DuplicateName : public DbError {
+class DuplicateName : public DbError
+{
 public:
     using DbError::DbError;
 };
@@ -15,7 +17,8 @@ public:
 // closed when it returns, so the file is never held while the user works.
 // Opening never creates the file; the comparison rule's SQL functions are
 // registered on the connection. Throws DbError.
-class CatalogueDb : public SqliteDatabase {
+class CatalogueDb : public SqliteDatabase
+{
 public:
     explicit CatalogueDb(const QString& path);
 };
@@ -27,3 +30,16 @@ QString catalogueFilePath(const QString& programFolder);
 // 'Memory' = "1" when no file of that name exists. An existing file, whatever
 // it holds, is left untouched. Returns false only when creation failed.
 bool createCatalogueIfMissing(const QString& path);
+
+// Whether the file at path can be read as a catalogue: a SQLite file that
+// holds the three tables with their columns. The file is only read, never
+// written, whatever it turns out to be. A file held locked by another program
+// counts as a catalogue, since nothing can be said against it. An empty file
+// is not a catalogue: it holds no tables.
+bool isCatalogueFile(const QString& path);
+
+// Removes the staging files that a first start killed midway left beside the
+// catalogue at path: regular files named after it with ".new-" and anything
+// after, last written before startedAt. A staging file of a first start still
+// running now is newer and stays; links and folders of that name stay too.
+void removeStaleStagingFiles(const QString& path, const QDateTime& startedAt);

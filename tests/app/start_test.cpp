@@ -1,4 +1,5 @@
 #include <QComboBox>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -138,6 +139,161 @@ TEST_F(StartTest, PortableFolderKeepsItsCatalogueAndMemos)
     EXPECT_EQ(form->databasePath(), catalogueFilePath(program));
     EXPECT_EQ(form->Combo1->currentText(), "持ち運び");
     EXPECT_FALSE(QFileInfo::exists(data()));
+}
+
+} // namespace
+
+namespace
+{
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    ASSERT_EQ(file.write(bytes), bytes.size());
+}
+
+void setModified(const QString& path, const QDateTime& when)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(file.setFileTime(when, QFileDevice::FileModificationTime));
+}
+
+// The bytes of a real catalogue, cut after its first 1000.
+QByteArray truncatedCatalogue(const QString& folder)
+{
+    const QString path = folder + "/whole.mdb";
+    EXPECT_TRUE(createCatalogueIfMissing(path));
+    {
+        CatalogueDb db(path);
+        db.exec("INSERT INTO カテゴリ (カテゴリ名) VALUES ('本')");
+    }
+    QByteArray bytes = fileBytes(path);
+    EXPECT_GT(bytes.size(), 1000);
+    bytes.truncate(1000);
+    return bytes;
+}
+
+QByteArray foreignDatabase(const QString& folder)
+{
+    const QString path = folder + "/foreign.db";
+    {
+        SqliteDatabase db(path, SqliteDatabase::OpenMode::CreateIfMissing);
+        db.exec("CREATE TABLE notes (body TEXT)");
+        db.exec("INSERT INTO notes VALUES ('よその表')");
+        // A table of the catalogue's name but not its columns counts for nothing.
+        db.exec("CREATE TABLE カテゴリ (番号 INTEGER)");
+    }
+    return fileBytes(path);
+}
+
+TEST_F(StartTest, FileThatIsNoCatalogueIsNamedOnceAndKeptByteForByte)
+{
+    const QString scratch = root.filePath("scratch");
+    ASSERT_TRUE(QDir().mkpath(scratch));
+    QByteArray garbage("これはカタログではありません\0\x01\x02\xff", 46);
+    garbage += QByteArray(5000, '\x5a');
+    const std::pair<const char*, QByteArray> cases[] = {
+        {"garbage", garbage},
+        // sqlite3 reads an empty file as an empty database; it holds no
+        // tables, so it is no catalogue either.
+        {"empty", QByteArray()},
+        {"truncated", truncatedCatalogue(scratch)},
+        {"foreign", foreignDatabase(scratch)},
+    };
+    for (const auto& [label, bytes] : cases) {
+        SCOPED_TRACE(label);
+        const QString folder = root.filePath(QStringLiteral("data-") + label);
+        ASSERT_TRUE(QDir().mkpath(folder));
+        const QString file = catalogueFilePath(folder);
+        writeFile(file, bytes);
+        EXPECT_FALSE(isCatalogueFile(file));
+
+        FakeServices local;
+        const auto form = openMainWindow(local.services(), folder, shared());
+        EXPECT_TRUE(form->isVisible());
+        ASSERT_EQ(local.dialogs.shown.size(), 1u);
+        EXPECT_FALSE(local.dialogs.shown[0].question);
+        EXPECT_EQ(local.dialogs.shown[0].text, notACatalogueText(file));
+        EXPECT_TRUE(local.dialogs.shown[0].text.contains(QDir::toNativeSeparators(file)));
+
+        // Working on reports on the status line and still writes nothing.
+        form->Text8->clear();
+        form->Combo2->setCurrentText("登録");
+        form->Combo1->setEditText("本");
+        local.dialogs.answers.push_back(true);
+        form->Command1->click();
+        EXPECT_FALSE(form->Text8->text().isEmpty());
+        EXPECT_EQ(local.dialogs.shown.size(), 2u); // the confirmation only
+        EXPECT_EQ(fileBytes(file), bytes);
+        EXPECT_EQ(QDir(folder).entryList(QDir::Files), (QStringList{"QUILMO.mdb"}));
+    }
+}
+
+TEST_F(StartTest, HealthyCatalogueOpensWithoutABox)
+{
+    ASSERT_TRUE(QDir().mkpath(data()));
+    ASSERT_TRUE(createCatalogueIfMissing(catalogueFilePath(data())));
+    const QByteArray before = fileBytes(catalogueFilePath(data()));
+    EXPECT_TRUE(isCatalogueFile(catalogueFilePath(data())));
+    const auto form = openMainWindow(fakes.services(), data(), shared());
+    EXPECT_TRUE(fakes.dialogs.shown.empty());
+    EXPECT_EQ(fileBytes(catalogueFilePath(data())), before);
+    EXPECT_FALSE(isCatalogueFile(root.filePath("missing.mdb")));
+}
+
+TEST_F(StartTest, StagingFilesFromBeforeThisStartAreRemovedOthersStay)
+{
+    ASSERT_TRUE(QDir().mkpath(data()));
+    const QString base = catalogueFilePath(data());
+    const QDateTime past = QDateTime::currentDateTimeUtc().addSecs(-3600);
+    const QDateTime later = QDateTime::currentDateTimeUtc().addSecs(3600);
+    const QString outside = root.filePath("elsewhere.txt");
+    writeFile(outside, "keep");
+    setModified(outside, past);
+
+    for (const char* stale : {".new-0d1c", ".new-0d1c-journal", ".new-"}) {
+        writeFile(base + stale, "half built");
+        setModified(base + stale, past);
+    }
+    // A first start running beside this one writes its file after ours began.
+    writeFile(base + ".new-running", "being built");
+    setModified(base + ".new-running", later);
+    ASSERT_TRUE(QDir().mkpath(base + ".new-folder"));
+    ASSERT_TRUE(QFile::link(outside, base + ".new-link"));
+    for (const char* other : {".old", ".new", ".NEW-0d1c"}) {
+        writeFile(base + other, "not staging");
+        setModified(base + other, past);
+    }
+    writeFile(data() + "/copy-QUILMO.mdb.new-1", "not staging");
+    setModified(data() + "/copy-QUILMO.mdb.new-1", past);
+
+    const auto form = openMainWindow(fakes.services(), data(), shared());
+    EXPECT_TRUE(fakes.dialogs.shown.empty());
+    EXPECT_TRUE(isCatalogueFile(base));
+    QStringList left =
+        QDir(data()).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
+    left.sort();
+    EXPECT_EQ(left,
+              (QStringList{"QUILMO.mdb", "QUILMO.mdb.NEW-0d1c", "QUILMO.mdb.new",
+                           "QUILMO.mdb.new-folder", "QUILMO.mdb.new-link", "QUILMO.mdb.new-running",
+                           "QUILMO.mdb.old", "copy-QUILMO.mdb.new-1", "手書きメモ"}))
+        << left.join(' ').toStdString();
+    EXPECT_EQ(fileBytes(outside), "keep");
+}
+
+TEST_F(StartTest, StagingFilesBesideAnUnreadableCatalogueGoToo)
+{
+    ASSERT_TRUE(QDir().mkpath(data()));
+    const QString base = catalogueFilePath(data());
+    writeFile(base, "garbage");
+    writeFile(base + ".new-1", "half built");
+    setModified(base + ".new-1", QDateTime::currentDateTimeUtc().addSecs(-60));
+    const auto form = openMainWindow(fakes.services(), data(), shared());
+    EXPECT_EQ(fakes.dialogs.shown.size(), 1u);
+    EXPECT_FALSE(QFileInfo::exists(base + ".new-1"));
+    EXPECT_EQ(fileBytes(base), "garbage");
 }
 
 } // namespace

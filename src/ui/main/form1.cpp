@@ -1,5 +1,7 @@
 #include "ui/main/form1.h"
 
+#include <limits>
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -96,6 +98,12 @@ Form1::Form1(const Services& services, QString dataFolder, QString sharedFolder,
     buildCommandRow();
     buildTabArea();
     Text8->raise();
+    // A line field cuts its text at 32,767 characters by default. A longer
+    // stored value would then load cut, an update would write the cut text
+    // back, and a cut name could even be another title's: the fields hold
+    // whatever the catalogue holds.
+    for (QLineEdit* field : findChildren<QLineEdit*>())
+        field->setMaxLength(std::numeric_limits<int>::max());
 
     Timer1 = named(new QTimer(this), "Timer1");
     Timer1->setInterval(300);

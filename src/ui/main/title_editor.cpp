@@ -21,6 +21,11 @@ namespace {
 
 const QString kEditorTitle = QStringLiteral("確認！");
 
+// The longest name a registration takes, counted in the editor's UTF-16
+// characters: the bound earlier versions cut names at, so a name registered
+// here is one they hold whole as well.
+constexpr int kMaxTitleNameLength = 32767;
+
 } // namespace
 
 void Form1::List1_Click()
@@ -65,6 +70,12 @@ void Form1::Command3_Click()
     }
     if (Text2->text().isEmpty()) {
         m_services.dialogs->inform(this, QStringLiteral("タイトルに文字列を入力してください。"));
+        return;
+    }
+    if (Text2->text().size() > kMaxTitleNameLength) {
+        Text8->setText(QStringLiteral("タイトル名が長すぎるため登録しませんでした。"
+                                      "%1 文字以内にしてください。")
+                           .arg(kMaxTitleNameLength));
         return;
     }
     if (!m_services.dialogs->askYesNo(this, Text2->text() + QStringLiteral(" を登録しますか？"),
