@@ -14,7 +14,8 @@
 #include "ui/list_box.h"
 #include "ui/main/form1.h"
 
-namespace {
+namespace
+{
 
 const QString kNotFound = QStringLiteral("レコードが見つかりません。");
 const QString kUpdateRefused =
@@ -28,7 +29,8 @@ const QString kDeleteRefused =
 // nobody has changed since. It is kept only while the name field still shows
 // the name that was read: typing in it, clearing the editor or reading another
 // title forgets it, and the name in the field is then used as it always was.
-class ReadTitle : public QObject {
+class ReadTitle : public QObject
+{
 public:
     explicit ReadTitle(Form1& form) : QObject(&form)
     {
@@ -37,13 +39,29 @@ public:
     std::optional<StoredTitle> title;
 };
 
-ReadTitle& readTitleOf(Form1& form)
+// The rows of the titles List1 shows, in its order. A click reads the row
+// itself rather than looking the shown name up again, so a title whose stored
+// name is not UTF-8 (another program wrote it) opens like any other.
+class ListedTitles : public QObject
+{
+public:
+    explicit ListedTitles(Form1& form) : QObject(&form) {}
+    QList<NamedRow> rows;
+};
+
+// The window-side state kept beside Form1, made on first use.
+template <typename Kept> Kept& keptBy(Form1& form)
 {
     for (QObject* child : form.children()) {
-        if (auto* kept = dynamic_cast<ReadTitle*>(child))
+        if (auto* kept = dynamic_cast<Kept*>(child))
             return *kept;
     }
-    return *new ReadTitle(form);
+    return *new Kept(form);
+}
+
+ReadTitle& readTitleOf(Form1& form)
+{
+    return keptBy<ReadTitle>(form);
 }
 
 // The description is stored with CR LF line breaks; the editor works with LF.
@@ -60,11 +78,31 @@ void showDescription(Form1& form, QString stored)
     form.Text3->setPlainText(stored);
 }
 
-void showNames(Form1& form, QStringList names)
+void showNames(Form1& form, QList<NamedRow> rows)
 {
-    const qsizetype count = names.size();
+    QStringList names;
+    names.reserve(rows.size());
+    for (const NamedRow& row : rows)
+        names.append(row.name);
     form.List1->setItems(std::move(names));
-    form.Label15->setText(QString::number(count));
+    form.Label15->setText(QString::number(rows.size()));
+    keptBy<ListedTitles>(form).rows = std::move(rows);
+}
+
+// The selected title as stored: by its row while List1 still shows the list
+// those rows came from, by the shown name otherwise. A row that now holds
+// another title (the listed one was deleted) counts as gone.
+std::optional<StoredTitle> readSelectedTitle(Form1& form, SqliteDatabase& db)
+{
+    const int selected = form.List1->selectedRow();
+    const QList<NamedRow>& listed = keptBy<ListedTitles>(form).rows;
+    if (selected < 0 || selected >= listed.size() ||
+        listed[selected].name != form.List1->text(selected) || listed.size() != form.List1->count())
+        return catalogue::readStoredTitle(db, form.List1->selectedText());
+    std::optional<StoredTitle> stored = catalogue::readTitleByRow(db, listed[selected].row);
+    if (stored && stored->record.name != listed[selected].name)
+        stored.reset();
+    return stored;
 }
 
 const QString kBlank = QStringLiteral(" ");
@@ -92,12 +130,9 @@ void fillBlanks(Form1& form)
 
 TitleRecord editorRecord(Form1& form)
 {
-    return TitleRecord{form.Text2->text(),
-                       storedDescription(form),
-                       form.Text5->text(),
-                       Module1::JoinLinkTargets(form),
-                       form.Text6->text(),
-                       form.Text9->text(),
+    return TitleRecord{form.Text2->text(),        storedDescription(form),
+                       form.Text5->text(),        Module1::JoinLinkTargets(form),
+                       form.Text6->text(),        form.Text9->text(),
                        form.Combo1->currentText()};
 }
 
@@ -117,14 +152,15 @@ TitleRecord blankFilledRecord(Form1& form)
 
 } // namespace
 
-namespace Module1 {
+namespace Module1
+{
 
 void LoadTitleList(Form1& form)
 {
-    QStringList names;
+    QList<NamedRow> names;
     try {
         CatalogueDb db(form.databasePath());
-        names = catalogue::listTitles(db, form.Combo1->currentText());
+        names = catalogue::listTitleRows(db, form.Combo1->currentText());
     } catch (const std::exception&) {
         form.Text8->setText(QStringLiteral("「タイトル検索」でエラーが発生しています。"));
         return;
@@ -141,10 +177,10 @@ void LoadTitleList(Form1& form)
 
 void SearchTitles(Form1& form)
 {
-    QStringList names;
+    QList<NamedRow> names;
     try {
         CatalogueDb db(form.databasePath());
-        names = catalogue::searchTitles(db, form.Combo1->currentText(), form.Text1->text());
+        names = catalogue::searchTitleRows(db, form.Combo1->currentText(), form.Text1->text());
     } catch (const std::exception&) {
         form.Text8->setText(QStringLiteral("「タイトル絞込み検索」でエラーが発生しています。"));
         return;
@@ -167,7 +203,7 @@ bool LoadTitleRecord(Form1& form)
     std::optional<StoredTitle> stored;
     try {
         CatalogueDb db(form.databasePath());
-        stored = catalogue::readStoredTitle(db, form.List1->selectedText());
+        stored = readSelectedTitle(form, db);
     } catch (const std::exception&) {
         form.Text8->setText(QStringLiteral("「タイトルデータの取得」でエラーが発生しています。"));
         return false;
@@ -269,9 +305,8 @@ void DeleteTitle(Form1& form)
                 return;
             }
             kept.title.reset();
-            form.Text8->setText(outcome == WriteOutcome::Done
-                                    ? QStringLiteral("正常に削除しました。")
-                                    : kNotFound);
+            form.Text8->setText(
+                outcome == WriteOutcome::Done ? QStringLiteral("正常に削除しました。") : kNotFound);
             return;
         }
         if (catalogue::deleteTitle(db, form.Text2->text()))

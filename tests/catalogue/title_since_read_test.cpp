@@ -6,7 +6,8 @@
 #include "support/form_fixture.h"
 #include "ui/list_box.h"
 
-namespace {
+namespace
+{
 
 const QString kUpdateRefused =
     QStringLiteral("このタイトルは読み込んだ後に他で変更されたため、更新しませんでした。"
@@ -17,7 +18,8 @@ const QString kDeleteRefused =
 
 // The editor against a second program writing the same file: what the editor
 // read decides whether 更新 and 削除 may write.
-class TitleSinceReadTest : public FormFixture {
+class TitleSinceReadTest : public FormFixture
+{
 protected:
     void SetUp() override
     {
@@ -120,6 +122,50 @@ TEST_F(TitleSinceReadTest, AnotherReadReplacesWhatWasRead)
     Module1::UpdateTitle(*form);
     EXPECT_EQ(status(), "正常に更新しました。");
     EXPECT_EQ(stored(), QStringList({"共有|changed", "別|b2"}));
+}
+
+// A title whose stored name is not UTF-8 (another program wrote it) is
+// listed, opened, updated and deleted by its row: its name never survives the
+// trip through the editor's text, and a title of the name the list shows is
+// never touched instead.
+TEST_F(TitleSinceReadTest, ATitleNamedInBytesThatAreNotUtf8OpensUpdatesAndDeletes)
+{
+    sql("INSERT INTO タイトル VALUES (CAST(x'6162fe63' AS TEXT), 'odd', ' ', ' ', 'x', ' ', ' ')");
+    // A title named as the list shows it is another title, left alone.
+    sql("INSERT INTO タイトル VALUES ('ab\uFFFDc', 'twin', ' ', ' ', 'y', ' ', ' ')");
+    Module1::LoadTitleList(*form);
+    ASSERT_EQ(form->List1->items(), QStringList({"ab\uFFFDc", "共有"}));
+    {
+        QSignalBlocker quiet(form->List1);
+        form->List1->setCurrentRow(0);
+    }
+    ASSERT_TRUE(Module1::LoadTitleRecord(*form));
+    EXPECT_EQ(form->Text2->text(), "ab\uFFFDc");
+    EXPECT_EQ(form->Text3->toPlainText(), "odd");
+    form->Text3->setPlainText("mended");
+    Module1::UpdateTitle(*form);
+    EXPECT_EQ(status(), "正常に更新しました。");
+    const QString byBytes = QStringLiteral("SELECT hex(タイトル名) || '|' || 説明 FROM タイトル "
+                                           "WHERE タイトル名 != '共有' ORDER BY 1");
+    EXPECT_EQ(rows(byBytes), QStringList({"6162EFBFBD63|twin", "6162FE63|mended"}));
+
+    Module1::DeleteTitle(*form);
+    EXPECT_EQ(status(), "正常に削除しました。");
+    EXPECT_EQ(rows(byBytes), QStringList({"6162EFBFBD63|twin"}));
+
+    // The row of a deleted title that now holds another (an emptied table
+    // numbers its rows from 1 again) is no longer the listed title: its read
+    // finds nothing rather than the newcomer.
+    Module1::LoadTitleList(*form);
+    sql("DELETE FROM タイトル");
+    sql("INSERT INTO タイトル VALUES ('新顔', 'new', ' ', ' ', 'x', ' ', ' ')");
+    ASSERT_EQ(rows("SELECT rowid FROM タイトル"), QStringList({"1"}));
+    {
+        QSignalBlocker quiet(form->List1);
+        form->List1->setCurrentRow(form->List1->items().indexOf("共有"));
+    }
+    EXPECT_FALSE(Module1::LoadTitleRecord(*form));
+    EXPECT_EQ(status(), "タイトル・データがありません。");
 }
 
 } // namespace
