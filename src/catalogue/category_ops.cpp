@@ -5,33 +5,58 @@
 
 #include "store/catalogue_db.h"
 #include "store/category_queries.h"
+#include "store/title_queries.h"
 #include "ui/main/form1.h"
 
-namespace {
+namespace
+{
 
 const QString kNotFound = QStringLiteral("レコードが見つかりません。");
 
 } // namespace
 
-namespace Module1 {
+namespace Module1
+{
 
 void LoadCategoryList(Form1& form)
 {
-    QStringList names;
+    QList<NamedRow> categories;
     try {
         CatalogueDb db(form.databasePath());
-        names = catalogue::listCategories(db);
+        categories = catalogue::listCategoryRows(db);
     } catch (const std::exception&) {
         form.Text8->setText(QStringLiteral("「カテゴリ全検索」でエラーが発生しています。"));
         return;
     }
-    if (names.isEmpty()) {
+    if (categories.isEmpty()) {
         form.Text8->setText(QStringLiteral("カテゴリデータがありません。"));
         return;
     }
+    // Each entry keeps its row, so a category whose stored name is not UTF-8
+    // (another program wrote it) is still selected and deleted as itself.
     form.Combo1->clear();
-    form.Combo1->addItems(names);
-    form.Combo1->setEditText(names.first());
+    for (const NamedRow& category : categories)
+        form.Combo1->addItem(category.name, category.row);
+    form.Combo1->setEditText(categories.first().name);
+}
+
+std::optional<qint64> ListedCategoryRow(Form1& form, SqliteDatabase& db)
+{
+    // The entry picked, when the text is still its own: two entries may read
+    // the same where one name is not UTF-8. Otherwise the entry the text names.
+    const QString text = form.Combo1->currentText();
+    int index = form.Combo1->currentIndex();
+    if (index < 0 || form.Combo1->itemText(index) != text)
+        index = form.Combo1->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    if (index < 0 || !form.Combo1->itemData(index).isValid())
+        return std::nullopt;
+    const qint64 row = form.Combo1->itemData(index).toLongLong();
+    // A row freed since the list was filled may hold another category now.
+    for (const NamedRow& category : catalogue::listCategoryRows(db)) {
+        if (category.row == row)
+            return category.name == text ? std::optional(row) : std::nullopt;
+    }
+    return std::nullopt;
 }
 
 void RegisterCategory(Form1& form)
@@ -49,7 +74,9 @@ void DeleteCategory(Form1& form)
 {
     try {
         CatalogueDb db(form.databasePath());
-        if (catalogue::deleteCategory(db, form.Combo1->currentText()))
+        const std::optional<qint64> row = ListedCategoryRow(form, db);
+        if (row ? catalogue::deleteCategoryByRow(db, *row)
+                : catalogue::deleteCategory(db, form.Combo1->currentText()))
             form.Text8->setText(QStringLiteral("正常に削除しました。"));
         else
             form.Text8->setText(kNotFound);
@@ -62,7 +89,10 @@ void DeleteTitlesOfCategory(Form1& form)
 {
     try {
         CatalogueDb db(form.databasePath());
-        if (catalogue::deleteTitlesOfCategory(db, form.Combo1->currentText()) == 0)
+        const std::optional<qint64> row = ListedCategoryRow(form, db);
+        const int deleted = row ? catalogue::deleteTitlesOfCategoryRow(db, *row)
+                                : catalogue::deleteTitlesOfCategory(db, form.Combo1->currentText());
+        if (deleted == 0)
             form.Text8->setText(kNotFound);
     } catch (const std::exception&) {
         form.Text8->setText(QStringLiteral("「カテゴリ→タイトル削除」でエラーが発生しました。"));

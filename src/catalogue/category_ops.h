@@ -1,10 +1,16 @@
 #pragma once
 
+#include <optional>
+
+#include <QtGlobal>
+
 class Form1;
+class SqliteDatabase;
 
 // Category procedures: they take the category from Combo1's text and report
 // their outcome on the status line Text8.
-namespace Module1 {
+namespace Module1
+{
 
 // Fills Combo1's list with every category and its text with the first one;
 // an empty table leaves the box as it was.
@@ -15,5 +21,10 @@ void RegisterCategory(Form1& form);
 void DeleteCategory(Form1& form);
 // Deletes every title of the category named by Combo1's text.
 void DeleteTitlesOfCategory(Form1& form);
+
+// The row of the category Combo1's text names, when that text is one the list
+// was filled with and the row still holds that category; nullopt otherwise,
+// and the category is then found by its name.
+std::optional<qint64> ListedCategoryRow(Form1& form, SqliteDatabase& db);
 
 } // namespace Module1

@@ -9,7 +9,8 @@
 #include "ui/main/form1.h"
 #include "ui/twips.h"
 
-namespace Module1 {
+namespace Module1
+{
 
 QString LoadMemoryOption(Form1& form)
 {
@@ -25,8 +26,8 @@ QString LoadMemoryOption(Form1& form)
         form.Text8->setText(QStringLiteral("オプション・データがありません。"));
         return QString();
     }
-    setWidthTwips(form.Text8, form.Check2->isChecked() ? Form1::kStatusNarrowTwips
-                                                       : Form1::kStatusWideTwips);
+    setWidthTwips(form.Text8,
+                  form.Check2->isChecked() ? Form1::kStatusNarrowTwips : Form1::kStatusWideTwips);
     return leftTrimSpaces(*stored) == QLatin1String("0") ? QStringLiteral("0")
                                                          : QStringLiteral("1");
 }

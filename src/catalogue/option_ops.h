@@ -4,7 +4,8 @@
 
 class Form1;
 
-namespace Module1 {
+namespace Module1
+{
 
 // Reads the memory-gauge option: "0" when the stored value is "0" after its
 // leading spaces, "1" for any other value or when reading fails, and the empty

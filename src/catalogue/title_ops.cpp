@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QPlainTextEdit>
 
+#include "catalogue/category_ops.h"
 #include "store/catalogue_db.h"
 #include "store/field_text.h"
 #include "store/link_targets.h"
@@ -160,7 +161,9 @@ void LoadTitleList(Form1& form)
     QList<NamedRow> names;
     try {
         CatalogueDb db(form.databasePath());
-        names = catalogue::listTitleRows(db, form.Combo1->currentText());
+        const std::optional<qint64> category = ListedCategoryRow(form, db);
+        names = category ? catalogue::listTitleRowsOfCategoryRow(db, *category)
+                         : catalogue::listTitleRows(db, form.Combo1->currentText());
     } catch (const std::exception&) {
         form.Text8->setText(QStringLiteral("「タイトル検索」でエラーが発生しています。"));
         return;
@@ -180,7 +183,11 @@ void SearchTitles(Form1& form)
     QList<NamedRow> names;
     try {
         CatalogueDb db(form.databasePath());
-        names = catalogue::searchTitleRows(db, form.Combo1->currentText(), form.Text1->text());
+        const std::optional<qint64> category = ListedCategoryRow(form, db);
+        names =
+            category
+                ? catalogue::searchTitleRowsOfCategoryRow(db, *category, form.Text1->text())
+                : catalogue::searchTitleRows(db, form.Combo1->currentText(), form.Text1->text());
     } catch (const std::exception&) {
         form.Text8->setText(QStringLiteral("「タイトル絞込み検索」でエラーが発生しています。"));
         return;

@@ -6,7 +6,8 @@ class Form1;
 
 // Title procedures of the main window: they read the category from Combo1,
 // the title from the editor fields, and report on the status line Text8.
-namespace Module1 {
+namespace Module1
+{
 
 // Lists the titles of Combo1's category into List1 in name order, with their
 // number in Label15.

@@ -3,12 +3,15 @@
 #include <QFile>
 #include <QLineEdit>
 
+#include "catalogue/category_ops.h"
+#include "catalogue/title_ops.h"
 #include "platform/database.h"
 #include "store/catalogue_db.h"
-#include "catalogue/category_ops.h"
 #include "support/form_fixture.h"
+#include "ui/list_box.h"
 
-namespace {
+namespace
+{
 
 QByteArray fileHash(const QString& path)
 {
@@ -18,7 +21,8 @@ QByteArray fileHash(const QString& path)
     return QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256);
 }
 
-class CategoryTest : public FormFixture {
+class CategoryTest : public FormFixture
+{
 protected:
     void SetUp() override
     {
@@ -207,6 +211,56 @@ TEST_F(CategoryTest, LockedFileIsReported)
 
     Module1::RegisterCategory(*form);
     EXPECT_EQ(status(), "正常に登録しました。");
+}
+
+// A category whose stored name is not UTF-8 (another program wrote it) reads
+// as text that another category may really hold: the box's entry keeps its
+// row, so selecting and deleting it never takes the other category instead.
+TEST_F(CategoryTest, ACategoryNamedInBytesThatAreNotUtf8IsSelectedAndDeletedAsItself)
+{
+    sql("INSERT INTO カテゴリ VALUES (CAST(x'c3' AS TEXT))");
+    sql("INSERT INTO カテゴリ VALUES ('\uFFFD')");
+    sql("INSERT INTO タイトル VALUES ('odd', ' ', ' ', ' ', CAST(x'c3' AS TEXT), ' ', ' ')");
+    sql("INSERT INTO タイトル VALUES ('twin', ' ', ' ', ' ', '\uFFFD', ' ', ' ')");
+    Module1::LoadCategoryList(*form);
+    ASSERT_EQ(comboItems(), QStringList({"\uFFFD", "\uFFFD"}));
+    const QString titlesByBytes =
+        QStringLiteral("SELECT タイトル名 || '|' || hex(カテゴリ名) FROM タイトル ORDER BY 1");
+
+    for (int entry = 0; entry < 2; ++entry) {
+        form->Combo1->setCurrentIndex(entry);
+        const QString bytes = rows("SELECT hex(カテゴリ名) FROM カテゴリ WHERE rowid = ?",
+                                   {form->Combo1->itemData(entry).toString()})
+                                  .value(0);
+        Module1::LoadTitleList(*form);
+        EXPECT_EQ(form->List1->items(), QStringList({bytes == "C3" ? "odd" : "twin"})) << entry;
+    }
+
+    form->Combo1->setCurrentIndex(0);
+    const QString firstBytes = rows("SELECT hex(カテゴリ名) FROM カテゴリ WHERE rowid = ?",
+                                    {form->Combo1->itemData(0).toString()})
+                                   .value(0);
+    Module1::DeleteTitlesOfCategory(*form);
+    Module1::DeleteCategory(*form);
+    EXPECT_EQ(status(), "正常に削除しました。");
+    const QString otherBytes = firstBytes == "C3" ? "EFBFBD" : "C3";
+    EXPECT_EQ(rows("SELECT hex(カテゴリ名) FROM カテゴリ"), QStringList({otherBytes}));
+    EXPECT_EQ(rows(titlesByBytes),
+              QStringList({(otherBytes == "C3" ? "odd|" : "twin|") + otherBytes}));
+}
+
+// An entry whose row has since been freed and taken by another category is no
+// longer that category: it is then found by its name, as typed text is.
+TEST_F(CategoryTest, AListedRowNowHoldingAnotherCategoryIsNotTaken)
+{
+    sql("INSERT INTO カテゴリ VALUES ('旧')");
+    Module1::LoadCategoryList(*form);
+    sql("DELETE FROM カテゴリ");
+    sql("INSERT INTO カテゴリ VALUES ('新')");
+    ASSERT_EQ(rows("SELECT rowid FROM カテゴリ"), QStringList({"1"}));
+    Module1::DeleteCategory(*form);
+    EXPECT_EQ(status(), "レコードが見つかりません。");
+    EXPECT_EQ(rows("SELECT カテゴリ名 FROM カテゴリ"), QStringList({"新"}));
 }
 
 } // namespace
