@@ -11,9 +11,11 @@
 
 using namespace schema;
 
-namespace catalogue {
+namespace catalogue
+{
 
-namespace {
+namespace
+{
 
 QStringList namesOf(const QList<NamedRow>& rows)
 {
@@ -127,7 +129,8 @@ std::optional<TitleRecord> readTitle(SqliteDatabase& db, const QString& name)
                        query.text(4), query.text(5), query.text(6)};
 }
 
-namespace {
+namespace
+{
 
 // Binds the columns in the order both writes list them, from parameter 1.
 SqliteStatement& bindColumns(SqliteStatement& statement, const TitleRecord& title)
@@ -200,7 +203,8 @@ bool deleteTitle(SqliteDatabase& db, const QString& name)
 
 // ---- By row ------------------------------------------------------------------
 
-namespace {
+namespace
+{
 
 // The seven columns in TitleRecord order as bindColumns() binds them.
 const QString* const kColumns[] = {&kTitleName,    &kDescription,   &kThumbnailPath, &kLinkTargets,
@@ -327,8 +331,13 @@ bool deleteTitleByRow(SqliteDatabase& db, qint64 row)
     return deleted;
 }
 
-WriteOutcome updateTitleIfUnchanged(SqliteDatabase& db, const StoredTitle& asRead,
-                                    const TitleRecord& title)
+namespace
+{
+
+// Runs write on the row inside one transaction, only while the row still
+// holds byte for byte what was read.
+template <typename Write>
+WriteOutcome writeIfUnchanged(SqliteDatabase& db, const StoredTitle& asRead, Write write)
 {
     WriteOutcome outcome = WriteOutcome::Missing;
     db.transaction([&] {
@@ -339,27 +348,23 @@ WriteOutcome updateTitleIfUnchanged(SqliteDatabase& db, const StoredTitle& asRea
             outcome = WriteOutcome::ChangedSinceRead;
             return;
         }
-        rewriteRow(db, asRead.row, title);
+        write();
         outcome = WriteOutcome::Done;
     });
     return outcome;
 }
 
+} // namespace
+
+WriteOutcome updateTitleIfUnchanged(SqliteDatabase& db, const StoredTitle& asRead,
+                                    const TitleRecord& title)
+{
+    return writeIfUnchanged(db, asRead, [&] { rewriteRow(db, asRead.row, title); });
+}
+
 WriteOutcome deleteTitleIfUnchanged(SqliteDatabase& db, const StoredTitle& asRead)
 {
-    WriteOutcome outcome = WriteOutcome::Missing;
-    db.transaction([&] {
-        const auto stamp = stampOfRow(db, asRead.row);
-        if (!stamp)
-            return;
-        if (*stamp != asRead.stamp) {
-            outcome = WriteOutcome::ChangedSinceRead;
-            return;
-        }
-        removeRow(db, asRead.row);
-        outcome = WriteOutcome::Done;
-    });
-    return outcome;
+    return writeIfUnchanged(db, asRead, [&] { removeRow(db, asRead.row); });
 }
 
 } // namespace catalogue
