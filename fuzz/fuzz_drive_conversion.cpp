@@ -9,7 +9,8 @@
 #include "fuzz_input.h"
 #include "maint/drive_conversion.h"
 
-namespace {
+namespace
+{
 
 [[noreturn]] void fail(const char* what, const QString& value, const QString& result)
 {
@@ -24,11 +25,19 @@ const QString kLineEnd = QStringLiteral("\r\n");
 
 // Whether value should convert: it begins with the prefix and is no web
 // address (a scheme of two or more characters, then "://"), which names no
-// drive whatever it begins with.
+// drive whatever it begins with. A prefix of two or more characters that
+// ends in neither a separator nor a colon must be followed by one of the
+// separators or by nothing.
 static bool startsWithPrefix(const QString& value, const QString& oldPrefix)
 {
     static const QRegularExpression webAddress(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]+://"));
-    return value.startsWith(oldPrefix, Qt::CaseInsensitive) && !webAddress.match(value).hasMatch();
+    if (!value.startsWith(oldPrefix, Qt::CaseInsensitive) || webAddress.match(value).hasMatch())
+        return false;
+    static const QString ends = QStringLiteral("\\/:：");
+    if (oldPrefix.size() < 2 || ends.contains(oldPrefix.back()))
+        return true;
+    return value.size() == oldPrefix.size() || value[oldPrefix.size()] == u'\\' ||
+           value[oldPrefix.size()] == u'/';
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -42,6 +51,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const QString& oldPrefix = texts[1];
     const QString& newPrefix = texts[2];
 
+    // Reading a field as meant touches a typed drive at most, never the rest.
+    const QString read = conversion::readDriveField(oldPrefix);
+    if (read.size() != oldPrefix.size() || read.mid(2) != oldPrefix.mid(2))
+        fail("reading a field changed more than its drive", oldPrefix, read);
+
     const auto converted = conversion::convertPrefix(value, oldPrefix, newPrefix);
     if (converted.has_value() != startsWithPrefix(value, oldPrefix))
         fail("converted without the prefix, or not with it", value, converted.value_or(QString()));
@@ -49,7 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         // The prefix goes whole and everything after it stays as it was, but
         // for the separators of a drive path moved into a "/" folder.
         QString rest = value.mid(oldPrefix.size());
-        if (conversion::movesDriveToSlashFolder(oldPrefix, newPrefix))
+        if (conversion::movesWindowsPathToSlashFolder(oldPrefix, newPrefix))
             rest.replace(u'\\', u'/');
         if (*converted != newPrefix + rest)
             fail("the rest of the value changed", value, *converted);

@@ -9,9 +9,11 @@
 
 using namespace schema;
 
-namespace conversion {
+namespace conversion
+{
 
-namespace {
+namespace
+{
 
 const QString kLineEnd = QStringLiteral("\r\n");
 
@@ -47,6 +49,25 @@ bool isDriveOrRoot(const QString& text)
 bool endsInSeparator(const QString& text)
 {
     return !text.isEmpty() && isSeparator(text.back());
+}
+
+bool isColon(QChar c)
+{
+    return c == QLatin1Char(':') || c == QChar(u'：');
+}
+
+// A drive letter and its colon at the start of text: "C:", "C:\x", "Ｃ：".
+bool beginsWithDrive(const QString& text)
+{
+    return text.size() >= 2 && isDriveLetter(text[0]) && isColon(text[1]);
+}
+
+// "C" alone names a drive letter and "C:" a drive, and "/media/old/" ends
+// where its folder does; any other prefix of more than one character could
+// be the start of a longer name ("/media/old" of "/media/oldstuff").
+bool needsBoundary(const QString& prefix)
+{
+    return prefix.size() > 1 && !isSeparator(prefix.back()) && !isColon(prefix.back());
 }
 
 // A web address names no drive: "http://", "https://", "ftp://", "file://".
@@ -158,9 +179,24 @@ PrefixSlip checkPrefixes(const QString& oldPrefix, const QString& newPrefix)
     return PrefixSlip::None;
 }
 
-bool movesDriveToSlashFolder(const QString& oldPrefix, const QString& newPrefix)
+QString readDriveField(const QString& field)
 {
-    return isDriveOrRoot(oldPrefix) && newPrefix.startsWith(QLatin1Char('/'));
+    const bool letterAlone = field.size() == 1 && isDriveLetter(field[0]);
+    if (!letterAlone && !beginsWithDrive(field))
+        return field;
+    QString read = field;
+    // The full-width forms lie 0xFEE0 above their ASCII letters.
+    if (read[0].unicode() >= u'Ａ')
+        read[0] = QChar(char16_t(read[0].unicode() - 0xFEE0));
+    if (!letterAlone)
+        read[1] = QLatin1Char(':');
+    return read;
+}
+
+bool movesWindowsPathToSlashFolder(const QString& oldPrefix, const QString& newPrefix)
+{
+    const bool windows = beginsWithDrive(oldPrefix) || oldPrefix.contains(QLatin1Char('\\'));
+    return windows && newPrefix.startsWith(QLatin1Char('/'));
 }
 
 std::optional<QString> convertPrefix(const QString& value, const QString& oldPrefix,
@@ -168,11 +204,14 @@ std::optional<QString> convertPrefix(const QString& value, const QString& oldPre
 {
     if (!value.startsWith(oldPrefix, Qt::CaseInsensitive) || isWebAddress(value.toUtf8()))
         return std::nullopt;
+    if (needsBoundary(oldPrefix) && value.size() > oldPrefix.size() &&
+        !isSeparator(value[oldPrefix.size()]))
+        return std::nullopt;
     // The whole matched prefix goes, not just its first character: replacing
     // one character would turn "C:" -> "D:" into "D::".
     QString rest = value.mid(oldPrefix.size());
     // "C:\Users\k" under "/mnt/c" only opens once it reads "/mnt/c/Users/k".
-    if (movesDriveToSlashFolder(oldPrefix, newPrefix))
+    if (movesWindowsPathToSlashFolder(oldPrefix, newPrefix))
         rest.replace(QLatin1Char('\\'), QLatin1Char('/'));
     return newPrefix + rest;
 }
@@ -212,11 +251,16 @@ StoredConversion convertStoredPrefix(const QByteArray& value, const QString& old
     case Match::Yes:
         break;
     }
+    // The byte after the prefix: a separator is ASCII, so the bytes tell it
+    // whatever encoding the rest is in.
+    if (needsBoundary(oldPrefix) && matchedBytes < value.size() && value[matchedBytes] != '\\' &&
+        value[matchedBytes] != '/')
+        return {};
     // The rest is copied as bytes: run through QString, a byte that is not
     // UTF-8 would come back as U+FFFD and the path would name another file.
     QByteArray rest = value.sliced(matchedBytes);
     // 0x5C is never part of a longer UTF-8 sequence, so each one is a "\".
-    if (movesDriveToSlashFolder(oldPrefix, newPrefix))
+    if (movesWindowsPathToSlashFolder(oldPrefix, newPrefix))
         rest.replace('\\', '/');
     return {newPrefix.toUtf8() + rest, false};
 }

@@ -9,7 +9,8 @@ class SqliteDatabase;
 
 // Moving stored paths from one drive or folder prefix to another. Nothing
 // here touches a widget.
-namespace conversion {
+namespace conversion
+{
 
 // Pairs of prefixes whose conversion would leave every matched path broken,
 // with no way back.
@@ -30,15 +31,25 @@ enum class PrefixSlip {
 // pair is safe to convert.
 PrefixSlip checkPrefixes(const QString& oldPrefix, const QString& newPrefix);
 
-// True when the pair moves Windows drive paths into a "/" folder, whose
-// converted values then take "/" in place of every "\".
-bool movesDriveToSlashFolder(const QString& oldPrefix, const QString& newPrefix);
+// A field of the conversion as it is meant: a drive letter and its colon
+// typed full-width with the input method on ("Ｃ", "Ｄ：\") read as their
+// half-width forms. The rest of the text is kept as typed.
+QString readDriveField(const QString& field);
+
+// True when the pair moves Windows paths (a drive, a drive root, a UNC path
+// or any text holding "\") into a "/" folder, whose converted values then
+// take "/" in place of every "\".
+bool movesWindowsPathToSlashFolder(const QString& oldPrefix, const QString& newPrefix);
 
 // value with its leading oldPrefix replaced by newPrefix, or nullopt when
 // value does not begin with oldPrefix or is a web address, which names no
 // drive. The prefix is compared without regard to letter case and taken
-// literally (no pattern characters). A move from a drive to a "/" folder
-// turns the separators of the rest of the value into "/".
+// literally (no pattern characters). A prefix of more than one character
+// that does not end in a separator or a colon names a whole folder or file:
+// it begins only a value that ends right after it or goes on with a
+// separator, so "/media/old" leaves "/media/oldstuff" alone. A move of a
+// Windows path into a "/" folder turns the separators of the rest of the
+// value into "/".
 std::optional<QString> convertPrefix(const QString& value, const QString& oldPrefix,
                                      const QString& newPrefix);
 

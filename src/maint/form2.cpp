@@ -9,9 +9,9 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
+#include "help/help_page.h"
 #include "maint/drive_conversion.h"
 #include "platform/dialogs.h"
-#include "help/help_page.h"
 #include "store/catalogue_db.h"
 #include "store/schema.h"
 #include "ui/look.h"
@@ -20,7 +20,8 @@
 
 const QString Form2::kHomePage = QStringLiteral("https://quilmo.example.org/");
 
-namespace {
+namespace
+{
 
 const QColor kLightOrange(255, 224, 192);
 const QColor kLightYellow(255, 255, 192);
@@ -266,8 +267,10 @@ void Form2::convertRow(QLineEdit* oldField, QLineEdit* newField, const QString& 
 {
     Dialogs& dialogs = *m_form.services().dialogs;
     // The fields are used as typed: " " is a prefix too (the stored blank).
-    const QString oldPrefix = oldField->text();
-    const QString newPrefix = newField->text();
+    // Only a drive typed full-width is read half-width, before any check, so
+    // that "Ｃ" finds the "C:\" paths and "Ｄ" never reaches the catalogue.
+    const QString oldPrefix = conversion::readDriveField(oldField->text());
+    const QString newPrefix = conversion::readDriveField(newField->text());
     if (oldPrefix.isEmpty()) {
         dialogs.inform(this, QStringLiteral("旧ドライブ（左欄）を入力してください。"));
         return;

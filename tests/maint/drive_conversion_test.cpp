@@ -17,7 +17,8 @@ using conversion::convertPrefix;
 using conversion::convertStoredLinkTargets;
 using conversion::convertStoredPrefix;
 
-namespace {
+namespace
+{
 
 const QString kConverted = QStringLiteral("正常にコンバージョンしました。");
 const QString kNotFound = QStringLiteral("レコードが見つかりません。");
@@ -63,7 +64,7 @@ TEST(ConvertPrefix, LeavesValuesThatDoNotBeginWithThePrefix)
     EXPECT_FALSE(convertPrefix("Ca\\x", "C_", "D"));
     EXPECT_FALSE(convertPrefix("C:\\x", "[C]", "D"));
     EXPECT_EQ(convertPrefix("*\\x", "*", "D"), QString("D\\x"));
-    EXPECT_EQ(convertPrefix("O'Neil\\x", "O'", "Q"), QString("QNeil\\x"));
+    EXPECT_EQ(convertPrefix("O'Neil\\x", "O'Neil", "Q"), QString("Q\\x"));
 }
 
 TEST(CheckPrefixes, RefusesEachSlipAndOnlyThose)
@@ -144,11 +145,15 @@ TEST(ConvertPrefix, DriveMovedIntoASlashFolderTakesSlashesThroughout)
     EXPECT_EQ(convertPrefix("c:\\Users\\k\\", "C:\\", "/mnt/c/"), QString("/mnt/c/Users/k/"));
     EXPECT_EQ(convertPrefix("C:", "C:", "/mnt/c"), QString("/mnt/c"));
     EXPECT_EQ(convertPrefix("Ｃ：\\x\\y", "ｃ：", "/mnt/c"), QString("/mnt/c/x/y"));
+    // So does any other Windows path: on a drive, UNC, or holding a "\".
+    EXPECT_EQ(convertPrefix("C:\\a\\b", "C:\\a", "/srv"), QString("/srv/b"));
+    EXPECT_EQ(convertPrefix("C:/a\\b", "C:/a", "/srv"), QString("/srv/b"));
+    EXPECT_EQ(convertPrefix("x\\a\\b", "x\\a", "/srv"), QString("/srv/b"));
     // Anything else keeps its separators as stored.
     EXPECT_EQ(convertPrefix("C:\\a\\b", "C:", "D:"), QString("D:\\a\\b"));
     EXPECT_EQ(convertPrefix("C:\\a\\b", "C:", "\\\\srv\\c"), QString("\\\\srv\\c\\a\\b"));
     EXPECT_EQ(convertPrefix("C:\\a\\b", "C", "D"), QString("D:\\a\\b"));
-    EXPECT_EQ(convertPrefix("C:\\a\\b", "C:\\a", "/srv"), QString("/srv\\b"));
+    EXPECT_EQ(convertPrefix("C:\\a\\b", "C:\\a", "D:\\srv"), QString("D:\\srv\\b"));
     EXPECT_EQ(convertPrefix("/media/old\\x", "/media/old", "/media/new"), QString("/media/new\\x"));
 }
 
@@ -309,13 +314,13 @@ TEST(ConvertStoredPrefix, TellsUtf8FromOtherBytesAtTheEndsOfEachRange)
     for (const Sequence& s : sequences) {
         const QByteArray sequence(s.bytes);
         SCOPED_TRACE(sequence.toHex().toStdString());
-        const QByteArray stored = "C:\\" + sequence + "z";
+        const QByteArray stored = "C:\\" + sequence + "/z";
         // Behind the prefix, any bytes are kept.
-        EXPECT_EQ(convertStoredPrefix(stored, "c:\\", "D:\\").value, "D:\\" + sequence + "z");
+        EXPECT_EQ(convertStoredPrefix(stored, "c:\\", "D:\\").value, "D:\\" + sequence + "/z");
         if (s.utf8) {
             const QString character = QString::fromUtf8(sequence);
             const auto result = convertStoredPrefix(stored, "C:\\" + character, "D:\\");
-            EXPECT_EQ(result.value, QByteArray("D:\\z"));
+            EXPECT_EQ(result.value, QByteArray("D:\\/z"));
             EXPECT_FALSE(result.unreadable);
         } else {
             const auto other = convertStoredPrefix(stored, "C:\\é", "D:\\");
@@ -368,7 +373,8 @@ TEST(ConvertStoredLinkTargets, ConvertsLinesAndKeepsEveryOtherByte)
 }
 
 // The dialog's four rows against a catalogue file.
-class DriveConversionTest : public FormFixture {
+class DriveConversionTest : public FormFixture
+{
 protected:
     void SetUp() override
     {
@@ -528,12 +534,13 @@ TEST_F(DriveConversionTest, SlipsAreRefusedOnEveryRowAndChangeNoRow)
     }
 }
 
-TEST_F(DriveConversionTest, SafePairsConvertAsBefore)
+TEST_F(DriveConversionTest, SafePairsConvertWhatTheyNameAndNothingElse)
 {
     struct Pair {
         const char* oldPrefix;
         const char* newPrefix;
         const char* stored;
+        // The stored value itself when the pair does not name it.
         const char* converted;
     };
     const Pair pairs[] = {
@@ -543,6 +550,19 @@ TEST_F(DriveConversionTest, SafePairsConvertAsBefore)
         {"C:\\", "/mnt/c/", "C:\\a\\b.doc", "/mnt/c/a/b.doc"},
         {"/media/old", "/media/new", "/media/old/a/b.doc", "/media/new/a/b.doc"},
         {" ", "Z", " ", "Z"},
+        // A folder prefix names that folder, not every name it begins.
+        {"/media/old", "/media/new", "/media/oldstuff/b.jpg", "/media/oldstuff/b.jpg"},
+        {"/media/old", "/media/new", "/media/old", "/media/new"},
+        {"C:\\Photos", "E:\\Photos", "C:\\PhotosOld\\a.jpg", "C:\\PhotosOld\\a.jpg"},
+        // Any Windows path moved into a "/" folder takes "/" throughout.
+        {"C:\\Photos", "/home/u/Photos", "C:\\Photos\\2020\\a.jpg", "/home/u/Photos/2020/a.jpg"},
+        {"\\\\server\\share", "/mnt/share", "\\\\server\\share\\a\\b.jpg", "/mnt/share/a/b.jpg"},
+        {"\\\\server\\share", "/mnt/share", "\\\\server\\share2\\b.jpg",
+         "\\\\server\\share2\\b.jpg"},
+        // A drive typed full-width is read half-width, in either field.
+        {"Ｃ", "D", "C:\\a\\b.doc", "D:\\a\\b.doc"},
+        {"C", "Ｄ", "C:\\a\\b.doc", "D:\\a\\b.doc"},
+        {"ｃ：", "/mnt/c", "C:\\a\\b.doc", "/mnt/c/a/b.doc"},
     };
     const std::vector<Row> all = rowsOf(*dialog);
     for (std::size_t i = 0; i < all.size(); ++i) {
@@ -560,7 +580,8 @@ TEST_F(DriveConversionTest, SafePairsConvertAsBefore)
             row.oldField->setText(QString::fromUtf8(pair.oldPrefix));
             row.newField->setText(QString::fromUtf8(pair.newPrefix));
             row.button->click();
-            EXPECT_EQ(messages(), QStringList{kConverted});
+            const bool named = std::string(pair.stored) != pair.converted;
+            EXPECT_EQ(messages(), QStringList{named ? kConverted : kNotFound});
             EXPECT_EQ(column(row.column, "a"), QString::fromUtf8(pair.converted) + lineEnd);
         }
     }
@@ -650,7 +671,8 @@ TEST_F(DriveConversionTest, FailingDatabaseLeavesEveryRowAsItWas)
 }
 
 // Titles as another tool stored them, its bytes given in hex, past any QString.
-class StoredBytesTest : public DriveConversionTest {
+class StoredBytesTest : public DriveConversionTest
+{
 protected:
     void addStored(const QByteArray& name, const QByteArray& thumbnail,
                    const QByteArray& links = " ")
@@ -791,18 +813,19 @@ TEST_F(StoredBytesTest, CountsExactlyTheTitlesChangedAndThoseLeft)
 
 TEST_F(StoredBytesTest, TitlesLeftAreCountedInTheMessage)
 {
-    addStored("a", "Ｃ：\\a.bmp", bytes({"Ｃ：\\a.doc\r\n", "\x82\x62\r\n"}));
-    addStored("b", "Ｃ：\\b.bmp", "Ｃ：\\b.doc\r\n");
-    addStored("c", bytes({"\x82\x62\x81\x46\\c.bmp"}), bytes({"\x82\x62\r\n"}));
+    // "写真" in Shift_JIS is 8E CA 90 5E.
+    addStored("a", "写真\\a.bmp", bytes({"写真\\a.doc\r\n", "\x8E\xCA\x90\x5E\r\n"}));
+    addStored("b", "写真\\b.bmp", "写真\\b.doc\r\n");
+    addStored("c", bytes({"\x8E\xCA\x90\x5E\\c.bmp"}), bytes({"\x8E\xCA\r\n"}));
     const QStringList before = everyByte();
     for (const Row& row : rowsOf(*dialog)) {
-        row.oldField->setText("ｃ");
-        row.newField->setText("D");
+        row.oldField->setText("写真");
+        row.newField->setText("画像");
     }
     dialog->Command3->click();
     dialog->Command4->click();
-    EXPECT_EQ(stored("サムネイルパス", "a"), hex("D：\\a.bmp"));
-    EXPECT_EQ(stored("ファイルパス", "a"), hex(bytes({"D：\\a.doc\r\n", "\x82\x62\r\n"})));
+    EXPECT_EQ(stored("サムネイルパス", "a"), hex("画像\\a.bmp"));
+    EXPECT_EQ(stored("ファイルパス", "a"), hex(bytes({"画像\\a.doc\r\n", "\x8E\xCA\x90\x5E\r\n"})));
     // Only unreadable values: nothing changes, and that is said too.
     sql("UPDATE タイトル SET サムネイルパス = ' ', ファイルパス = ' ' WHERE タイトル名 <> 'c'");
     dialog->Command3->click();
