@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include <QRegularExpression>
 #include <QStringList>
 
 #include "fuzz_input.h"
@@ -11,7 +12,8 @@
 #include "launch/path_helpers.h"
 #include "store/field_text.h"
 
-namespace {
+namespace
+{
 
 [[noreturn]] void fail(const char* what, const QString& input, const QString& result)
 {
@@ -84,20 +86,29 @@ void checkLaunchPlan(const QString& target, const QString& options, const QStrin
         const bool program = plan.route == LaunchPlan::Route::Program;
         if (program != runsAsProgram(target, kind))
             fail("program route and executable disagree", target, extension);
-        if (plan.arguments.size() > 1 || (!program && !plan.arguments.isEmpty()))
-            fail("wrong number of arguments", options, plan.arguments.join(u'|'));
-        if (program && plan.arguments.isEmpty() != (options.isEmpty() || options == u" "))
-            fail("options lost or invented", options, plan.arguments.join(u'|'));
-        if (!plan.arguments.isEmpty() && plan.arguments.front() != options)
-            fail("options changed", options, plan.arguments.front());
+        if (!program && (!plan.arguments.isEmpty() || plan.unsplittableOptions))
+            fail("a document has arguments", options, plan.arguments.join(u'|'));
+        if (plan.unsplittableOptions && !plan.arguments.isEmpty())
+            fail("options that cannot be split still give arguments", options,
+                 plan.arguments.join(u'|'));
+        // Words of plain characters between single spaces are split at the
+        // spaces and nowhere else; nothing else in them is read.
+        static const QRegularExpression plainWords(
+            QStringLiteral("^[A-Za-z0-9=,.:/_+-]*( +[A-Za-z0-9=,.:/_+-]+)* *$"));
+        if (program && plainWords.match(options).hasMatch() &&
+            plan.arguments != options.split(u' ', Qt::SkipEmptyParts))
+            fail("plain options split wrongly", options, plan.arguments.join(u'|'));
+        // One quote left open never splits.
+        if (program && options.count(u'"') == 1 && !options.contains(u'\\') &&
+            !options.contains(u'\'') && !options.contains(u'#') && !plan.unsplittableOptions)
+            fail("an unbalanced quote split", options, plan.arguments.join(u'|'));
         break;
     }
     }
     const LinkIconSource icon = linkIconSource(target, kind);
     if ((icon == LinkIconSource::None) != isBlankPathField(target))
         fail("a blank target has an icon, or a named one none", target, QString());
-    if (isWebAddress(target) && !runsAsProgram(target, kind) &&
-        icon != LinkIconSource::HelpPage)
+    if (isWebAddress(target) && !runsAsProgram(target, kind) && icon != LinkIconSource::HelpPage)
         fail("a web address without the help page icon", target, QString());
 }
 

@@ -1,5 +1,7 @@
 #include "images/file_dialogs.h"
 
+#include <algorithm>
+
 #include <QComboBox>
 #include <QDir>
 #include <QLineEdit>
@@ -12,13 +14,29 @@
 #include "store/field_text.h"
 #include "ui/main/form1.h"
 
-namespace {
+namespace
+{
 
 const QString kDialogTitle = QStringLiteral("ファイルオープン");
 
+// The folder that holds file, ending in its separator. The dialog picks files
+// only, so the name is a file's whether or not it has a dot; ExtractFolderPath
+// would take "/usr/bin/gimp" or "~/文書/README" for folders. A name without
+// folder gives its drive ("C:"), or nothing.
+QString folderHolding(const QString& file)
+{
+    const qsizetype last =
+        std::max(file.lastIndexOf(QLatin1Char('/')), file.lastIndexOf(QLatin1Char('\\')));
+    if (last >= 0)
+        return file.left(last + 1);
+    const qsizetype colon = file.indexOf(QLatin1Char(':'));
+    return colon >= 0 ? file.left(colon + 1) : QString();
+}
+
 } // namespace
 
-namespace Module1 {
+namespace Module1
+{
 
 bool ShowFileDialog(Form1& form, const QString& title, const QString& filter, QString& path)
 {
@@ -43,7 +61,7 @@ void Form1::Command8_Click()
         if (isBlankField(Text2->text()))
             Text2->setText(Module1::ExtractFileName(Combo3->currentText()));
         if (isBlankField(Text6->text()))
-            Text6->setText(Module1::ExtractFolderPath(Combo3->currentText()));
+            Text6->setText(folderHolding(Combo3->currentText()));
         Module1::ShowLinkIcon(*this);
     }
     // The chosen target, or on cancel whatever the box holds, joins the list.

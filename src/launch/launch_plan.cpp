@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/command_line.h"
 #include "store/field_text.h"
 
 namespace
@@ -93,10 +94,12 @@ LaunchPlan planLaunch(const QString& target, const QString& options, const QStri
     plan.folder = launchFolder(workingFolder, homeFolder);
     if (runsAsProgram(target, kind)) {
         plan.route = LaunchPlan::Route::Program;
-        // Only one space is the stored form of "no options"; a full-width
-        // space is an option like any other text.
-        if (!options.isEmpty() && options != QStringLiteral(" "))
-            plan.arguments << options;
+        // One space is the stored form of "no options", which the split
+        // drops like any blank; a full-width space is a word like any other.
+        if (const auto words = splitCommandLine(options))
+            plan.arguments = *words;
+        else
+            plan.unsplittableOptions = true;
     } else {
         plan.route = LaunchPlan::Route::Document;
     }

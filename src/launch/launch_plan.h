@@ -53,17 +53,21 @@ struct LaunchPlan {
     Route route = Route::Document;
     // The link target as given.
     QString target;
-    // Program only: the launch options as one argument, or nothing.
+    // Program only: the launch options split into words, as a shell would
+    // hand them to the program.
     QStringList arguments;
+    // Program only: the options could not be split (an unbalanced quote), so
+    // nothing may start.
+    bool unsplittableOptions = false;
     // Program and Document: the folder made current before the start. Empty
     // for the office routes, which never look at the working folder.
     QString folder;
 };
 
 // The plan for target. kind describes the file target names (see
-// runsAsProgram). A blank working folder means homeFolder. Launch options of
-// one space count as none; anything else, two spaces included, is passed
-// whole as one argument.
+// runsAsProgram). A blank working folder means homeFolder. A program's launch
+// options are split into arguments by splitCommandLine: blanks alone, one
+// space included, are none.
 LaunchPlan planLaunch(const QString& target, const QString& options, const QString& workingFolder,
                       ProgramKind kind, const QString& homeFolder);
 

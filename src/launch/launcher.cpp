@@ -52,6 +52,13 @@ void launchLinkTarget(Form1& form)
         form.Text8->setText(kLaunchFailedMessage);
 }
 
+// The folder a launch enters, absolute. Resolved once, before it is entered:
+// a relative folder handed on after that would be looked for inside itself.
+QString enteredFolder(const Form1& form)
+{
+    return QDir(launchFolder(form.Text6->text(), QDir::homePath())).absolutePath();
+}
+
 // The thumbnail is opened from the working folder, like the link target.
 void openThumbnail(Form1& form)
 {
@@ -59,9 +66,12 @@ void openThumbnail(Form1& form)
     // One space is how a title without a thumbnail is stored: nothing to open.
     if (isBlankField(image))
         return;
-    const QString folder = launchFolder(form.Text6->text(), QDir::homePath());
-    if (!QDir::setCurrent(folder) || !form.services().shell->openDocument(image))
-        form.Text8->setText(kThumbnailOpenFailedMessage);
+    // The folder message names the folder as the cause, so it is kept for
+    // the folder; a missing image or one no program opens is a failed launch.
+    if (!QDir::setCurrent(enteredFolder(form)))
+        form.Text8->setText(kFolderFailedMessage);
+    else if (!form.services().shell->openDocument(image))
+        form.Text8->setText(kLaunchFailedMessage);
 }
 
 } // namespace
@@ -72,12 +82,12 @@ namespace Module1
 void LaunchTarget(Form1& form)
 {
     const QString target = form.Combo3->currentText();
-    const QString working = form.Text6->text();
+    const QString folder = enteredFolder(form);
     // A name without folder means the file in the folder the launch enters,
     // before any program of that name on the search path.
-    const QString file = fileInFolder(target, launchFolder(working, QDir::homePath()));
+    const QString file = fileInFolder(target, folder);
     const LaunchPlan plan =
-        planLaunch(target, form.Text9->text(), working, sniffProgram(file), QDir::homePath());
+        planLaunch(target, form.Text9->text(), folder, sniffProgram(file), QDir::homePath());
     Shell& shell = *form.services().shell;
     bool started = false;
     switch (plan.route) {
@@ -89,9 +99,10 @@ void LaunchTarget(Form1& form)
         break;
     case LaunchPlan::Route::Program:
         // The folder becomes this process's current folder too, as a launch
-        // always has done; a missing folder stops the launch here.
-        started =
-            QDir::setCurrent(plan.folder) && shell.startProgram(file, plan.arguments, plan.folder);
+        // always has done; a missing folder stops the launch here, and so do
+        // options that cannot be told apart into arguments.
+        started = !plan.unsplittableOptions && QDir::setCurrent(plan.folder) &&
+                  shell.startProgram(file, plan.arguments, plan.folder);
         break;
     case LaunchPlan::Route::Document:
         started = QDir::setCurrent(plan.folder) && shell.openDocument(file);

@@ -45,6 +45,9 @@ std::optional<QString> QtDialogs::openFile(QWidget* parent, const OpenFileReques
     QFileDialog dialog(parent, request.title, request.folder, qtFileFilter(request.filter));
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    // The captions already show their patterns ("ファイル(*.*)"); the list
+    // Qt would add after them is shown once, not twice.
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
     if (!request.fileName.isEmpty())
         dialog.selectFile(request.fileName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())

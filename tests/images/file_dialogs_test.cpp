@@ -11,16 +11,19 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include "launch/launcher.h"
 #include "platform/dialogs.h"
 #include "support/form_fixture.h"
 #include "support/test_pictures.h"
 #include "ui/combo_box.h"
 
-namespace {
+namespace
+{
 
 // The pickers change the process's current folder on purpose; every case
 // puts it back so the others start from the same place.
-class FileDialogsTest : public FormFixture {
+class FileDialogsTest : public FormFixture
+{
 protected:
     void SetUp() override
     {
@@ -61,6 +64,46 @@ TEST_F(FileDialogsTest, LinkTargetProposesTitleAndFolderAndJoinsTheListOnce)
     EXPECT_EQ(form->Text6->text(), docs + "/");
     EXPECT_EQ(comboItems(form->Combo3), QStringList{plan});
     EXPECT_EQ(QDir::currentPath(), before);
+}
+
+TEST_F(FileDialogsTest, LinkTargetProposesTheFolderThatReallyHoldsIt)
+{
+    const QString bin = folder.filePath("bin");
+    const QString texts = docs + "/文書";
+    QDir().mkpath(bin);
+    QDir().mkpath(texts);
+    const struct {
+        QString chosen;
+        QString folder;
+    } cases[] = {
+        // Names without a dot are files too: programs, READMEs.
+        {bin + "/gimp", bin + "/"},
+        {texts + "/README", texts + "/"},
+        {docs + "/v1.2/tool", docs + "/v1.2/"},
+        {"D:\\Docs\\plan.xls", "D:\\Docs\\"},
+        {"/plan", "/"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.chosen.toStdString());
+        form->Text6->clear();
+        choose(c.chosen);
+        form->Command8->click();
+        EXPECT_EQ(form->Text6->text(), c.folder);
+    }
+
+    // The program picked there then starts in that folder.
+    QFile program(bin + "/gimp");
+    ASSERT_TRUE(program.open(QIODevice::WriteOnly) && program.write("#!/bin/sh\n") > 0);
+    program.close();
+    ASSERT_TRUE(program.setPermissions(program.permissions() | QFile::ExeOwner));
+    form->Text6->clear();
+    choose(bin + "/gimp");
+    form->Command8->click();
+    Module1::LaunchTarget(*form);
+    ASSERT_EQ(fakes.shell.calls.size(), 1u);
+    EXPECT_EQ(fakes.shell.calls[0].kind, FakeShell::Call::Start);
+    EXPECT_EQ(fakes.shell.calls[0].workingFolder, bin);
+    EXPECT_TRUE(form->Text8->text().isEmpty());
 }
 
 TEST_F(FileDialogsTest, LinkTargetKeepsFilledTitleAndFolder)
@@ -144,8 +187,10 @@ TEST(OpenFilterTest, EveryFilePatternMeansEveryFileAndOthersStayAsWritten)
 }
 
 // The names the real Open dialog offers (listed and selectable) in folder for
-// filter, read while it is shown; the dialog is then cancelled.
-QStringList offeredNames(const QString& folder, const QString& filter, const QString& waitFor)
+// filter, read while it is shown, and the captions of its filters; the dialog
+// is then cancelled.
+QStringList offeredNames(const QString& folder, const QString& filter, const QString& waitFor,
+                         QStringList* captions = nullptr)
 {
     QStringList offered;
     int ticks = 0;
@@ -167,6 +212,9 @@ QStringList offeredNames(const QString& folder, const QString& filter, const QSt
         }
         if (names.contains(waitFor) || ++ticks > 400) {
             offered = names;
+            const auto* types = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+            for (int i = 0; captions && types && i < types->count(); ++i)
+                *captions << types->itemText(i);
             dialog->reject();
         }
     });
@@ -188,6 +236,28 @@ TEST(OpenFilterTest, EveryFileDialogListsNamesWithoutADot)
               QStringList({"README", "a.txt", "photo.JPG", "setup"}));
     // A narrower filter still narrows: the dialog really applies it.
     EXPECT_EQ(offeredNames(folder.path(), "テキスト(*.txt)|*.txt", "a.txt"), QStringList{"a.txt"});
+}
+
+TEST(OpenFilterTest, EachCaptionIsShownOnce)
+{
+    QTemporaryDir folder;
+    ASSERT_TRUE(writePicture(folder.filePath("a.bmp"), QSize(4, 4)));
+    const struct {
+        const char* filter;
+        QStringList captions;
+    } cases[] = {
+        {"ファイル(*.*)|*.*", {"ファイル(*.*)"}},
+        {"画像ファイル(*.bmp,*.jpg,*.wmf,*.png)|*.bmp;*.jpg;*.wmf;*.png",
+         {"画像ファイル(*.bmp,*.jpg,*.wmf,*.png)"}},
+        {"画像ファイル(*.*)|*.*", {"画像ファイル(*.*)"}},
+        {"A|*.bmp|B(*.b)|*.b", {"A", "B(*.b)"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.filter);
+        QStringList captions;
+        offeredNames(folder.path(), QString::fromUtf8(c.filter), "a.bmp", &captions);
+        EXPECT_EQ(captions, c.captions);
+    }
 }
 
 } // namespace

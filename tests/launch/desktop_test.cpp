@@ -119,17 +119,33 @@ private:
     QString m_startFolder;
 };
 
-TEST_F(DesktopTest, ScriptGetsItsOptionsAsOneArgumentInTheWorkingFolder)
+TEST_F(DesktopTest, ScriptGetsItsOptionsAsWordsInTheWorkingFolder)
 {
     const QString script = work.filePath("app.sh");
-    const QString output = work.filePath("args");
-    ASSERT_TRUE(writeRecorderScript(script, output));
     const QString folder = subfolder("作業 フォルダ");
-    edit(script, "-a -b", folder);
-    Module1::LaunchTarget(*form);
-    EXPECT_EQ(form->Text8->text(), "");
-    EXPECT_EQ(waitForLines(output), QStringList({"1", "-a -b", canonical(folder)}));
-    EXPECT_EQ(QDir::currentPath(), canonical(folder));
+    subfolder("sub");
+    const struct {
+        const char* options;
+        QString folder;
+        QStringList recorded;
+    } cases[] = {
+        // A relative folder is entered once, from where the program stands.
+        {"-a 'b c'", "sub", {"2", "-a", "b c", canonical(work.filePath("sub"))}},
+        {"-a -b", folder, {"2", "-a", "-b", canonical(folder)}},
+        {"\"$HOME\" 'it''s' \\*", folder, {"3", "$HOME", "its", "*", canonical(folder)}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.options);
+        const QString output = work.filePath("args");
+        QFile::remove(output);
+        ASSERT_TRUE(writeRecorderScript(script, output));
+        QDir::setCurrent(work.path());
+        edit(script, QString::fromUtf8(c.options), c.folder);
+        Module1::LaunchTarget(*form);
+        EXPECT_EQ(form->Text8->text(), "");
+        EXPECT_EQ(waitForLines(output), c.recorded);
+        EXPECT_EQ(QDir::currentPath(), c.recorded.back());
+    }
 }
 
 TEST_F(DesktopTest, DocumentOpensWithTheAssociatedProgramFromTheWorkingFolder)
@@ -169,6 +185,14 @@ TEST_F(DesktopTest, UnstartableTargetsAreReported)
         edit(target, "", "");
         Module1::LaunchTarget(*form);
         EXPECT_EQ(form->Text8->text(), kLaunchFailedMessage) << target.toStdString();
+    }
+    // As a thumbnail, a file no program opens, or none at all, is no fault of
+    // the folder.
+    for (const QString& image : {blob, work.filePath("gone.jpg")}) {
+        form->Text8->clear();
+        form->Text5->setText(image);
+        form->Image1_Click();
+        EXPECT_EQ(form->Text8->text(), kLaunchFailedMessage) << image.toStdString();
     }
     EXPECT_FALSE(QFile::exists(sandbox().viewerOutput));
 }
@@ -236,7 +260,7 @@ TEST_F(DesktopTest, ProgramWithoutFolderRunsFromTheWorkingFolderBeforeTheSearchP
     Module1::LaunchTarget(*form);
     EXPECT_EQ(form->Text8->text(), "");
     EXPECT_EQ(waitForLines(work.filePath("from-folder")),
-              QStringList({"1", "-a b", canonical(folder)}));
+              QStringList({"2", "-a", "b", canonical(folder)}));
 
     // Not in the working folder: the search path still finds it.
     edit("only.exe", "", folder);

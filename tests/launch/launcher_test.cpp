@@ -78,10 +78,10 @@ TEST_F(LauncherTest, TargetsTakeTheRouteTheirLastThreeLettersAsk)
         {letter, "-a", Call::Start, suite, {"--writer", letter}},
         {sheet, "-a", Call::Open, sheet, {}},
         {modern, "-a", Call::Open, modern, {}},
-        {app, "-a -b", Call::Start, app, {"-a -b"}},
+        {app, "-a -b", Call::Start, app, {"-a", "-b"}},
         {app, "", Call::Start, app, {}},
         {app, " ", Call::Start, app, {}},
-        {app, "  ", Call::Start, app, {"  "}},
+        {app, "  ", Call::Start, app, {}},
         {tool, "-v", Call::Start, tool, {"-v"}},
         {notes, "-v", Call::Open, notes, {}},
         {"HTTP://EXAMPLE.COM/", "-a", Call::Open, "HTTP://EXAMPLE.COM/", {}},
@@ -208,6 +208,49 @@ TEST_F(LauncherTest, NameWithoutFolderIsTheFileInTheWorkingFolder)
         EXPECT_EQ(calls()[0].kind, c.kind) << where;
         EXPECT_EQ(calls()[0].target, c.started) << where;
         EXPECT_EQ(calls()[0].currentFolder, canonicalFolder) << where;
+    }
+}
+
+TEST_F(LauncherTest, OptionsAreSplitAsAShellSplitsWordsInAFolderResolvedOnce)
+{
+    const QString app = "C:/Tools/app.exe";
+    ASSERT_TRUE(QDir(work.path()).mkpath("sub"));
+    const QString sub = work.filePath("sub");
+    const struct {
+        const char* options;
+        QString folder;
+        bool started;
+        QStringList arguments;
+    } cases[] = {
+        // Relative to where the program stands, and handed on absolute.
+        {"-a 'b c'", "sub", true, {"-a", "b c"}},
+        {"-a -b", sub, true, {"-a", "-b"}},
+        {"\"C:\\Program Files\\x\" --y=1", sub, true, {"C:\\Program Files\\x", "--y=1"}},
+        // Nothing is expanded: no variables, no wildcards, no home folder.
+        {"a\\ b $HOME *.txt ~", sub, true, {"a b", "$HOME", "*.txt", "~"}},
+        {"\t\n", sub, true, {}},
+        {"　", sub, true, {"　"}},
+        // Words that cannot be told apart start nothing.
+        {"-a 'b", "sub", false, {}},
+        {"-a \"b c", sub, false, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.options);
+        calls().clear();
+        form->Text8->clear();
+        QDir::setCurrent(work.path());
+        edit(app, QString::fromUtf8(c.options), c.folder);
+        Module1::LaunchTarget(*form);
+        if (!c.started) {
+            EXPECT_TRUE(calls().empty());
+            EXPECT_EQ(status(), kLaunchFailedMessage);
+            continue;
+        }
+        ASSERT_EQ(calls().size(), 1u);
+        EXPECT_EQ(calls()[0].arguments, c.arguments);
+        EXPECT_EQ(calls()[0].workingFolder, sub);
+        EXPECT_EQ(calls()[0].currentFolder, QDir(sub).canonicalPath());
+        EXPECT_EQ(status(), "");
     }
 }
 
@@ -385,14 +428,16 @@ TEST_F(LauncherTest, ThumbnailFailuresAreReportedByBothWays)
     form->Text5->setText(file("cover.jpg"));
     form->Text6->setText(work.filePath("missing"));
     form->Image1_Click();
-    EXPECT_EQ(status(), kThumbnailOpenFailedMessage);
+    EXPECT_EQ(status(), kFolderFailedMessage);
     EXPECT_TRUE(calls().empty());
 
+    // The folder message blames the folder; an image no program opens is a
+    // failed launch.
     form->Text8->clear();
     form->Text6->setText("");
     fakes.shell.openSucceeds = false;
     form->Command21_Click();
-    EXPECT_EQ(status(), kThumbnailOpenFailedMessage);
+    EXPECT_EQ(status(), kLaunchFailedMessage);
     EXPECT_EQ(calls().size(), 1u);
 }
 
