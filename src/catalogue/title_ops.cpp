@@ -19,12 +19,11 @@ namespace
 {
 
 const QString kNotFound = QStringLiteral("レコードが見つかりません。");
+// One sentence, short enough for the status line at its narrower width.
 const QString kUpdateRefused =
-    QStringLiteral("このタイトルは読み込んだ後に他で変更されたため、更新しませんでした。"
-                   "タイトルを選び直して読み込んでから、もう一度操作してください。");
+    QStringLiteral("他で変更されたため、更新しませんでした（選び直してください）。");
 const QString kDeleteRefused =
-    QStringLiteral("このタイトルは読み込んだ後に他で変更されたため、削除しませんでした。"
-                   "タイトルを選び直して読み込んでから、もう一度操作してください。");
+    QStringLiteral("他で変更されたため、削除しませんでした（選び直してください）。");
 
 // The title the editor read, as stored, so that 更新 and 削除 write only what
 // nobody has changed since. It is kept only while the name field still shows
@@ -38,6 +37,11 @@ public:
         connect(form.Text2, &QLineEdit::textChanged, this, [this] { title.reset(); });
     }
     std::optional<StoredTitle> title;
+    // The description as the editor showed it once read or written: while
+    // the editor still shows exactly this, the stored bytes are kept, since
+    // the editor cannot show every stored character as it is (a no-break
+    // space, a lone CR, the spaces the left trim takes off).
+    QString shownDescription;
 };
 
 // The rows of the titles List1 shows, in its order. A click reads the row
@@ -232,6 +236,7 @@ bool LoadTitleRecord(Form1& form)
     form.Text9->setText(leftTrimSpaces(title->launchOptions));
     // Kept from here on, once the name field shows the name read.
     kept.title = std::move(stored);
+    kept.shownDescription = form.Text3->toPlainText();
     return true;
 }
 
@@ -269,11 +274,16 @@ void UpdateTitle(Form1& form)
                 form.Text8->setText(kNotFound);
                 return;
             }
+            const bool descriptionUntouched = form.Text3->toPlainText() == kept.shownDescription;
             fillBlanks(form);
-            switch (catalogue::updateTitleIfUnchanged(db, *kept.title, editorRecord(form))) {
+            TitleRecord title = editorRecord(form);
+            if (descriptionUntouched)
+                title.description = kept.title->record.description;
+            switch (catalogue::updateTitleIfUnchanged(db, *kept.title, title)) {
             case WriteOutcome::Done:
                 // What the editor wrote is now what it has read.
                 kept.title = catalogue::readTitleByRow(db, kept.title->row);
+                kept.shownDescription = form.Text3->toPlainText();
                 form.Text8->setText(QStringLiteral("正常に更新しました。"));
                 break;
             case WriteOutcome::Missing:

@@ -6,7 +6,8 @@
 
 using namespace schema;
 
-namespace catalogue {
+namespace catalogue
+{
 
 QStringList listCategories(SqliteDatabase& db)
 {
@@ -35,12 +36,11 @@ bool deleteCategory(SqliteDatabase& db, const QString& name)
 {
     bool deleted = false;
     db.transaction([&] {
-        const auto stored = storedSpelling(db, kCategoryTable, kCategoryName, name);
-        if (!stored)
+        const auto row = selectedCategoryRow(db, name);
+        if (!row)
             return;
-        db.prepare(QStringLiteral("DELETE FROM %1 WHERE %2")
-                       .arg(kCategoryTable, exactMatch(kCategoryName, 1)))
-            .bind(1, *stored)
+        db.prepare(QStringLiteral("DELETE FROM %1 WHERE rowid = ?1").arg(kCategoryTable))
+            .bindInteger(1, *row)
             .step();
         deleted = db.changes() > 0;
     });
@@ -51,10 +51,12 @@ int deleteTitlesOfCategory(SqliteDatabase& db, const QString& name)
 {
     int deleted = 0;
     db.transaction([&] {
-        const QString condition = categoryCondition(db, name);
-        db.prepare(QStringLiteral("DELETE FROM %1 WHERE %2").arg(kTitleTable, condition))
-            .bind(1, name)
-            .step();
+        const CategoryTitles titles = titlesOfCategory(db, name);
+        auto remove = db.prepare(
+            QStringLiteral("DELETE FROM %1 WHERE %2").arg(kTitleTable, titles.condition));
+        remove.bind(1, name);
+        bindCategoryTitles(remove, titles);
+        remove.step();
         deleted = db.changes();
     });
     return deleted;
@@ -87,10 +89,12 @@ int deleteTitlesOfCategoryRow(SqliteDatabase& db, qint64 categoryRow)
 {
     int deleted = 0;
     db.transaction([&] {
-        const QString condition = categoryRowCondition(db, categoryRow);
-        db.prepare(QStringLiteral("DELETE FROM %1 WHERE %2").arg(kTitleTable, condition))
-            .bind(1, QString::number(categoryRow))
-            .step();
+        const CategoryTitles titles = titlesOfCategoryRow(db, categoryRow);
+        auto remove = db.prepare(
+            QStringLiteral("DELETE FROM %1 WHERE %2").arg(kTitleTable, titles.condition));
+        remove.bind(1, QString::number(categoryRow));
+        bindCategoryTitles(remove, titles);
+        remove.step();
         deleted = db.changes();
     });
     return deleted;

@@ -1,11 +1,14 @@
 #include "store/name_lookup.h"
 
+#include <QList>
+
 #include "platform/database.h"
 #include "store/schema.h"
 
 using namespace schema;
 
-namespace catalogue {
+namespace catalogue
+{
 
 QString exactMatch(const QString& column, int index)
 {
@@ -32,35 +35,109 @@ std::optional<QString> storedSpelling(SqliteDatabase& db, const QString& table,
     return std::nullopt;
 }
 
-QString categoryCondition(SqliteDatabase& db, const QString& category)
-{
-    auto exact = db.prepare(QStringLiteral("SELECT 1 FROM %1 WHERE %2 LIMIT 1")
-                                .arg(kTitleTable, exactMatch(kCategoryName, 1)));
-    exact.bind(1, category);
-    if (exact.step())
-        return exactMatch(kCategoryName, 1);
-    return QStringLiteral("ruled_fold(%1) = ruled_fold(?1)").arg(kCategoryName);
-}
-
 QString rowParameter(int index)
 {
     return QStringLiteral("CAST(?%1 AS INTEGER)").arg(index);
 }
 
-QString categoryRowCondition(SqliteDatabase& db, qint64 categoryRow)
+namespace
 {
-    const QString stored = QStringLiteral("(SELECT %1 FROM %2 WHERE rowid = %3)")
-                               .arg(kCategoryName, kCategoryTable, rowParameter(1));
-    // Compared as stored, so bytes that are not UTF-8 still select their own
-    // titles; the first comparison lets the engine use the category index.
-    const QString exact =
-        QStringLiteral("%1 = %2 AND %1 = %2 COLLATE BINARY").arg(kCategoryName, stored);
-    auto probe =
-        db.prepare(QStringLiteral("SELECT 1 FROM %1 WHERE %2 LIMIT 1").arg(kTitleTable, exact));
-    probe.bind(1, QString::number(categoryRow));
-    if (probe.step())
-        return exact;
-    return QStringLiteral("ruled_fold(%1) = ruled_fold(%2)").arg(kCategoryName, stored);
+
+// The category rows that compare the same as the category expression, in the
+// list's order, and the one spelled exactly as it.
+struct Candidates {
+    QList<qint64> rows;
+    std::optional<qint64> exact;
+};
+
+// expression is the category as SQL, reading ?1; bound is what ?1 takes.
+Candidates candidatesOf(SqliteDatabase& db, const QString& expression, const QString& bound)
+{
+    // The same table scan as the category list, with no condition that could
+    // lead the engine to another order.
+    auto query = db.prepare(QStringLiteral("SELECT rowid, ruled_fold(%1) = ruled_fold(%2), "
+                                           "%1 = %2 COLLATE BINARY FROM %3")
+                                .arg(kCategoryName, expression, kCategoryTable));
+    query.bind(1, bound);
+    Candidates candidates;
+    while (query.step()) {
+        if (query.integer(1) == 0)
+            continue;
+        candidates.rows.append(query.integer(0));
+        if (query.integer(2) != 0)
+            candidates.exact = query.integer(0);
+    }
+    return candidates;
+}
+
+QString typedCategory()
+{
+    return QStringLiteral("?1");
+}
+
+QString categoryInRow()
+{
+    return QStringLiteral("(SELECT %1 FROM %2 WHERE rowid = %3)")
+        .arg(kCategoryName, kCategoryTable, rowParameter(1));
+}
+
+CategoryTitles titlesOf(const Candidates& candidates, const QString& expression, qint64 selected)
+{
+    // Titles are found among the distinct spellings that compare the same:
+    // the category index yields each spelling with one seek (spellings that
+    // differ in ASCII case only are one entry there, and compare the same),
+    // the rule is worked out once per spelling, and the index then finds the
+    // titles, so a large category lists about as fast as an exact match.
+    CategoryTitles titles;
+    titles.condition =
+        QStringLiteral("%1 IN (WITH RECURSIVE spelling(name) AS (SELECT min(%1) FROM %2 "
+                       "UNION ALL SELECT (SELECT min(%1) FROM %2 WHERE %1 > spelling.name) "
+                       "FROM spelling WHERE name IS NOT NULL) "
+                       "SELECT name FROM spelling WHERE ruled_fold(name) = ruled_fold(%3))")
+            .arg(kCategoryName, kTitleTable, expression);
+    if (candidates.rows.size() < 2)
+        return titles;
+    QString own = QStringLiteral("%1 = (SELECT %1 FROM %2 WHERE rowid = %3) COLLATE BINARY")
+                      .arg(kCategoryName, kCategoryTable, rowParameter(3));
+    if (selected == candidates.rows.first())
+        own += QStringLiteral(" OR NOT EXISTS (SELECT 1 FROM %1 AS spelled WHERE "
+                              "spelled.%2 = %3.%2 AND spelled.%2 = %3.%2 COLLATE BINARY)")
+                   .arg(kCategoryTable, kCategoryName, kTitleTable);
+    titles.condition += QStringLiteral(" AND (%1)").arg(own);
+    titles.row = selected;
+    return titles;
+}
+
+} // namespace
+
+std::optional<qint64> selectedCategoryRow(SqliteDatabase& db, const QString& category)
+{
+    const Candidates candidates = candidatesOf(db, typedCategory(), category);
+    if (candidates.exact)
+        return candidates.exact;
+    if (candidates.rows.isEmpty())
+        return std::nullopt;
+    return candidates.rows.first();
+}
+
+CategoryTitles titlesOfCategory(SqliteDatabase& db, const QString& category)
+{
+    const Candidates candidates = candidatesOf(db, typedCategory(), category);
+    const qint64 selected =
+        candidates.exact.value_or(candidates.rows.isEmpty() ? 0 : candidates.rows.first());
+    return titlesOf(candidates, typedCategory(), selected);
+}
+
+CategoryTitles titlesOfCategoryRow(SqliteDatabase& db, qint64 categoryRow)
+{
+    const Candidates candidates = candidatesOf(db, categoryInRow(), QString::number(categoryRow));
+    return titlesOf(candidates, categoryInRow(), categoryRow);
+}
+
+void bindCategoryTitles(SqliteStatement& statement, const CategoryTitles& titles)
+{
+    if (titles.row)
+        statement.bindInteger(3, *titles.row);
 }
 
 } // namespace catalogue

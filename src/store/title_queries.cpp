@@ -59,21 +59,23 @@ QList<NamedRow> unsortedRows(SqliteStatement& query)
     return rows;
 }
 
-QList<NamedRow> selectRows(SqliteDatabase& db, const QString& condition, const QString& bound)
+QList<NamedRow> selectRows(SqliteDatabase& db, const CategoryTitles& category, const QString& bound)
 {
     auto query = db.prepare(QStringLiteral("SELECT rowid, %1 FROM %2 WHERE %3")
-                                .arg(kTitleName, kTitleTable, condition));
+                                .arg(kTitleName, kTitleTable, category.condition));
     query.bind(1, bound);
+    bindCategoryTitles(query, category);
     return sortedRows(query);
 }
 
-QList<NamedRow> searchRows(SqliteDatabase& db, const QString& condition, const QString& bound,
+QList<NamedRow> searchRows(SqliteDatabase& db, const CategoryTitles& category, const QString& bound,
                            const QString& searchText)
 {
     auto query = db.prepare(QStringLiteral("SELECT rowid, %1 FROM %2 WHERE %3 AND jetlike(?2, %1)")
-                                .arg(kTitleName, kTitleTable, condition));
+                                .arg(kTitleName, kTitleTable, category.condition));
     query.bind(1, bound);
     query.bind(2, QLatin1Char('*') + searchText + QLatin1Char('*'));
+    bindCategoryTitles(query, category);
     return unsortedRows(query);
 }
 
@@ -81,25 +83,25 @@ QList<NamedRow> searchRows(SqliteDatabase& db, const QString& condition, const Q
 
 QList<NamedRow> listTitleRows(SqliteDatabase& db, const QString& category)
 {
-    return selectRows(db, categoryCondition(db, category), category);
+    return selectRows(db, titlesOfCategory(db, category), category);
 }
 
 QList<NamedRow> listTitleRowsOfCategoryRow(SqliteDatabase& db, qint64 categoryRow)
 {
     const QString row = QString::number(categoryRow);
-    return selectRows(db, categoryRowCondition(db, categoryRow), row);
+    return selectRows(db, titlesOfCategoryRow(db, categoryRow), row);
 }
 
 QList<NamedRow> searchTitleRows(SqliteDatabase& db, const QString& category,
                                 const QString& searchText)
 {
-    return searchRows(db, categoryCondition(db, category), category, searchText);
+    return searchRows(db, titlesOfCategory(db, category), category, searchText);
 }
 
 QList<NamedRow> searchTitleRowsOfCategoryRow(SqliteDatabase& db, qint64 categoryRow,
                                              const QString& searchText)
 {
-    return searchRows(db, categoryRowCondition(db, categoryRow), QString::number(categoryRow),
+    return searchRows(db, titlesOfCategoryRow(db, categoryRow), QString::number(categoryRow),
                       searchText);
 }
 
@@ -144,6 +146,25 @@ SqliteStatement& bindColumns(SqliteStatement& statement, const TitleRecord& titl
         .bind(7, title.launchOptions);
 }
 
+// The category a title is filed under: the spelling of the category row the
+// typed category (at ?typed) selects, whose row is bound at ?row, so that no
+// new spellings of one category arise; the typed text where it selects none.
+QString storedCategory(int typed, int row)
+{
+    return QStringLiteral("COALESCE((SELECT %1 FROM %2 WHERE rowid = ?%3), ?%4)")
+        .arg(kCategoryName, kCategoryTable)
+        .arg(row)
+        .arg(typed);
+}
+
+// Binds the row the category selects; left unbound (NULL) it selects none.
+void bindSelectedCategory(SqliteDatabase& db, SqliteStatement& statement, int index,
+                          const QString& category)
+{
+    if (const auto row = selectedCategoryRow(db, category))
+        statement.bindInteger(index, *row);
+}
+
 } // namespace
 
 void insertTitle(SqliteDatabase& db, const TitleRecord& title)
@@ -153,10 +174,13 @@ void insertTitle(SqliteDatabase& db, const TitleRecord& title)
             throw DuplicateName("title exists");
         auto insert =
             db.prepare(QStringLiteral("INSERT INTO %1 (%2, %3, %4, %5, %6, %7, %8) "
-                                      "VALUES (?, ?, ?, ?, ?, ?, ?)")
+                                      "VALUES (?1, ?2, ?3, ?4, %9, ?6, ?7)")
                            .arg(kTitleTable, kTitleName, kDescription, kThumbnailPath, kLinkTargets,
-                                kCategoryName, kWorkingFolder, kLaunchOptions));
-        bindColumns(insert, title).step();
+                                kCategoryName, kWorkingFolder, kLaunchOptions)
+                           .arg(storedCategory(5, 8)));
+        bindColumns(insert, title);
+        bindSelectedCategory(db, insert, 8, title.category);
+        insert.step();
     });
 }
 
@@ -175,11 +199,14 @@ bool updateTitle(SqliteDatabase& db, const TitleRecord& title)
         // The name is written back as well: a title found under the rule
         // takes the spelling the editor shows, as every other field does.
         auto update = db.prepare(QStringLiteral("UPDATE %1 SET %2 = ?1, %3 = ?2, %4 = ?3, "
-                                                "%5 = ?4, %6 = ?5, %7 = ?6, %8 = ?7 WHERE %9")
+                                                "%5 = ?4, %6 = %10, %7 = ?6, %8 = ?7 WHERE %9")
                                      .arg(kTitleTable, kTitleName, kDescription, kThumbnailPath,
                                           kLinkTargets, kCategoryName, kWorkingFolder,
-                                          kLaunchOptions, exactMatch(kTitleName, 8)));
-        bindColumns(update, title).bind(8, *stored).step();
+                                          kLaunchOptions, exactMatch(kTitleName, 8))
+                                     .arg(storedCategory(5, 9)));
+        bindColumns(update, title).bind(8, *stored);
+        bindSelectedCategory(db, update, 9, title.category);
+        update.step();
         updated = db.changes() > 0;
     });
     return updated;
@@ -275,12 +302,17 @@ bool rewriteRow(SqliteDatabase& db, qint64 row, const TitleRecord& title)
     }
     QStringList assignments;
     QStringList values;
+    const std::optional<qint64> categoryRow = selectedCategoryRow(db, title.category);
+    if (categoryRow)
+        assignments.append(QStringLiteral("%1 = (SELECT %1 FROM %2 WHERE rowid = ?2)")
+                               .arg(kCategoryName, kCategoryTable));
     for (int column = 0; column < 7; ++column) {
-        if (fieldOf(title, column) == fieldOf(current->record, column))
+        if (fieldOf(title, column) == fieldOf(current->record, column) ||
+            (categoryRow && kColumns[column] == &kCategoryName))
             continue;
         values.append(fieldOf(title, column));
         assignments.append(
-            QStringLiteral("%1 = ?%2").arg(*kColumns[column]).arg(values.size() + 1));
+            QStringLiteral("%1 = ?%2").arg(*kColumns[column]).arg(values.size() + 2));
     }
     if (assignments.isEmpty())
         return true;
@@ -288,8 +320,10 @@ bool rewriteRow(SqliteDatabase& db, qint64 row, const TitleRecord& title)
         db.prepare(QStringLiteral("UPDATE %1 SET %2 WHERE rowid = %3")
                        .arg(kTitleTable, assignments.join(QStringLiteral(", ")), rowParameter(1)));
     update.bind(1, QString::number(row));
+    if (categoryRow)
+        update.bindInteger(2, *categoryRow);
     for (qsizetype i = 0; i < values.size(); ++i)
-        update.bind(int(i + 2), values[i]);
+        update.bind(int(i + 3), values[i]);
     update.step();
     return true;
 }

@@ -46,8 +46,9 @@ enum class WriteOutcome { Done, Missing, ChangedSinceRead };
 // the same, the exact spelling wins.
 namespace catalogue {
 
-// The names of a category's titles in the Japanese name order of
-// japaneseSortKey().
+// The names of a category's titles (every spelling of the category the
+// typed text selects, as titlesOfCategory() in name_lookup.h says) in the
+// Japanese name order of japaneseSortKey().
 QStringList listTitles(SqliteDatabase& db, const QString& category);
 // The names of a category's titles that contain searchText, matched with the
 // catalogue's LIKE language under the comparison rule, in the engine's order.
@@ -55,7 +56,9 @@ QStringList searchTitles(SqliteDatabase& db, const QString& category, const QStr
 // The title of that name, as stored.
 std::optional<TitleRecord> readTitle(SqliteDatabase& db, const QString& name);
 // Adds a title; throws DuplicateName when a name that compares the same
-// exists in any category.
+// exists in any category. The title is filed under the spelling of the
+// category row its category selects, or as typed where it selects none; the
+// updates below do the same.
 void insertTitle(SqliteDatabase& db, const TitleRecord& title);
 // Whether a title of that name exists.
 bool titleExists(SqliteDatabase& db, const QString& name);
@@ -70,9 +73,8 @@ bool deleteTitle(SqliteDatabase& db, const QString& name);
 QList<NamedRow> listTitleRows(SqliteDatabase& db, const QString& category);
 QList<NamedRow> searchTitleRows(SqliteDatabase& db, const QString& category,
                                 const QString& searchText);
-// The titles of the category stored in that row of the category table: those
-// filed under its exact bytes when there are any, otherwise those whose
-// category compares the same.
+// The titles of the category stored in that row of the category table,
+// selected as titlesOfCategoryRow() (name_lookup.h) says.
 QList<NamedRow> listTitleRowsOfCategoryRow(SqliteDatabase& db, qint64 categoryRow);
 QList<NamedRow> searchTitleRowsOfCategoryRow(SqliteDatabase& db, qint64 categoryRow,
                                              const QString& searchText);

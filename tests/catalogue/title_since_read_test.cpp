@@ -1,3 +1,6 @@
+#include <functional>
+#include <optional>
+
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -5,16 +8,16 @@
 #include "catalogue/title_ops.h"
 #include "support/form_fixture.h"
 #include "ui/list_box.h"
+#include "ui/main/form1.h"
+#include "ui/twips.h"
 
 namespace
 {
 
 const QString kUpdateRefused =
-    QStringLiteral("このタイトルは読み込んだ後に他で変更されたため、更新しませんでした。"
-                   "タイトルを選び直して読み込んでから、もう一度操作してください。");
+    QStringLiteral("他で変更されたため、更新しませんでした（選び直してください）。");
 const QString kDeleteRefused =
-    QStringLiteral("このタイトルは読み込んだ後に他で変更されたため、削除しませんでした。"
-                   "タイトルを選び直して読み込んでから、もう一度操作してください。");
+    QStringLiteral("他で変更されたため、削除しませんでした（選び直してください）。");
 
 // The editor against a second program writing the same file: what the editor
 // read decides whether 更新 and 削除 may write.
@@ -166,6 +169,90 @@ TEST_F(TitleSinceReadTest, ATitleNamedInBytesThatAreNotUtf8OpensUpdatesAndDelete
     }
     EXPECT_FALSE(Module1::LoadTitleRecord(*form));
     EXPECT_EQ(status(), "タイトル・データがありません。");
+}
+
+// What the editor cannot show as stored (a no-break space shows as a space, a
+// lone CR as a line break, leading spaces not at all) stays stored byte for
+// byte through an update of the other fields; an edited description is stored
+// with CR LF line ends.
+TEST_F(TitleSinceReadTest, AnUntouchedDescriptionKeepsItsStoredBytes)
+{
+    struct Case {
+        const char* what;
+        QString stored; // SQL expression
+        std::optional<QString> typed;
+        QString storedHex;
+    };
+    const Case cases[] = {
+        {"no-break space", "'a' || char(160) || 'b'", {}, "61C2A062"},
+        {"lone CR", "'a' || char(13) || 'b'", {}, "610D62"},
+        {"leading spaces", "'  a'", {}, "202061"},
+        {"tab and CR LF", "'a' || char(9) || char(13, 10) || 'b'", {}, "61090D0A62"},
+        {"edited", "'a' || char(160) || 'b'", "a b\nc", "6120620D0A63"},
+        {"edited to what is shown", "'a' || char(13) || 'b'", "a\nb\n", "610D0A620D0A"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        sql("UPDATE タイトル SET 説明 = " + c.stored + ", 起動オプション = ' '");
+        read("共有");
+        if (c.typed)
+            form->Text3->setPlainText(*c.typed);
+        form->Text9->setText("-v");
+        Module1::UpdateTitle(*form);
+        EXPECT_EQ(status(), "正常に更新しました。");
+        EXPECT_EQ(rows("SELECT hex(説明) || '|' || 起動オプション FROM タイトル"),
+                  QStringList({c.storedHex + "|-v"}));
+        // A second update of what the first wrote keeps it as well.
+        form->Text9->setText("-w");
+        Module1::UpdateTitle(*form);
+        EXPECT_EQ(rows("SELECT hex(説明) || '|' || 起動オプション FROM タイトル"),
+                  QStringList({c.storedHex + "|-w"}));
+    }
+}
+
+// Every message shows from its first character, and the refusals fit the
+// status line whole at its narrower width.
+TEST_F(TitleSinceReadTest, TheStatusLineShowsEachMessageFromItsBeginning)
+{
+    const QString longCategory = QString(40, QChar(0x9577));
+    struct Case {
+        const char* what;
+        std::function<void()> act;
+        QString message;
+        bool fits;
+    };
+    const Case cases[] = {
+        {"long category",
+         [&] {
+             form->Combo1->setEditText(longCategory);
+             Module1::LoadTitleList(*form);
+         },
+         "カテゴリ＝" + longCategory + "には、まだ、タイトル・データがありません。", false},
+        {"update refused",
+         [&] {
+             form->Combo1->setEditText("x");
+             read("共有");
+             sql("UPDATE タイトル SET 説明 = 'other window'");
+             Module1::UpdateTitle(*form);
+         },
+         kUpdateRefused, true},
+        {"delete refused",
+         [&] {
+             read("共有");
+             sql("UPDATE タイトル SET 説明 = 'other again'");
+             Module1::DeleteTitle(*form);
+         },
+         kDeleteRefused, true},
+    };
+    form->Text8->setFixedWidth(twipsToPixels(Form1::kStatusNarrowTwips));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        c.act();
+        EXPECT_EQ(status(), c.message);
+        EXPECT_EQ(form->Text8->cursorPosition(), 0);
+        const int room = form->Text8->contentsRect().width() - 4;
+        EXPECT_EQ(form->Text8->fontMetrics().horizontalAdvance(c.message) <= room, c.fits);
+    }
 }
 
 } // namespace

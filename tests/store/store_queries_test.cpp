@@ -12,10 +12,12 @@
 
 #include "store/catalogue_db.h"
 #include "store/category_queries.h"
+#include "store/name_lookup.h"
 #include "store/text_rule.h"
 #include "store/title_queries.h"
 
-namespace {
+namespace
+{
 
 // A fresh catalogue file in its own folder, opened the way the program opens
 // it (with the comparison rule registered).
@@ -234,17 +236,108 @@ TEST_F(StoreTest, OlderFileWithTwoNamesThatCompareTheSame)
     EXPECT_EQ(rows("SELECT カテゴリ名 FROM カテゴリ"), QStringList({"ＤＯＣＳ"}));
 }
 
-TEST_F(StoreTest, OlderFileWithTwoCategorySpellingsSelectsTheExactOne)
+// Titles keep mixed spellings of their category from before, and an older
+// file may hold two category rows that compare the same. A title belongs to
+// the category row its spelling selects: the exact row where two compare the
+// same, else the first of them; a new or updated title takes the spelling of
+// the row the typed category selects.
+TEST_F(StoreTest, ATitleBelongsToTheCategoryItsSpellingSelects)
 {
-    plainSql("INSERT INTO タイトル (タイトル名, カテゴリ名) VALUES "
-             "('wide1', 'ＤＯＣＳ'), ('narrow1', 'docs'), ('narrow2', 'docs')");
-    CatalogueDb db(path());
-    EXPECT_EQ(catalogue::listTitles(db, "ＤＯＣＳ"), QStringList({"wide1"}));
-    EXPECT_EQ(catalogue::listTitles(db, "docs"), QStringList({"narrow1", "narrow2"}));
-    // Neither spelling typed exactly: every title that compares the same.
-    EXPECT_EQ(catalogue::listTitles(db, "ｄｏｃｓ").size(), 3);
-    EXPECT_EQ(catalogue::deleteTitlesOfCategory(db, "docs"), 2);
-    EXPECT_EQ(rows("SELECT タイトル名 FROM タイトル"), QStringList({"wide1"}));
+    struct Case {
+        const char* what;
+        QStringList categories; // in the list's order
+        QStringList titles;     // name, category, name, category, ...
+        QString typed;
+        QStringList listed; // "新" registered under typed included, in name order
+        QString stored;     // the category "新" is filed under
+        QStringList left;   // after deleting the category's titles
+    };
+    const Case cases[] = {
+        {"registered under docs and Docs",
+         {"docs"},
+         {"A1", "docs", "B1", "Docs"},
+         "Docs",
+         {"A1", "B1", "新"},
+         "docs",
+         {}},
+        {"full-width spelling",
+         {"ＤＯＣＳ"},
+         {"A1", "ｄｏｃｓ", "B1", "ＤＯＣＳ", "C1", "x"},
+         "ＤＯＣＳ",
+         {"A1", "B1", "新"},
+         "ＤＯＣＳ",
+         {"C1"}},
+        {"two rows, exact spelling",
+         {"ＤＯＣＳ", "docs"},
+         {"wide1", "ＤＯＣＳ", "narrow1", "docs", "stray", "Docs"},
+         "ＤＯＣＳ",
+         {"stray", "wide1", "新"},
+         "ＤＯＣＳ",
+         {"narrow1"}},
+        {"two rows, the second",
+         {"ＤＯＣＳ", "docs"},
+         {"wide1", "ＤＯＣＳ", "narrow1", "docs", "stray", "Docs"},
+         "docs",
+         {"narrow1", "新"},
+         "docs",
+         {"stray", "wide1"}},
+        {"two rows, neither spelling",
+         {"ＤＯＣＳ", "docs"},
+         {"wide1", "ＤＯＣＳ", "narrow1", "docs", "stray", "Docs"},
+         "ｄｏｃｓ",
+         {"stray", "wide1", "新"},
+         "ＤＯＣＳ",
+         {"narrow1"}},
+        {"no category row", {}, {"a", "x", "b", "X"}, "X", {"a", "b", "新"}, "X", {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        for (bool byRow : {false, true}) {
+            SCOPED_TRACE(byRow ? "by row" : "by name");
+            plainSql("DELETE FROM タイトル");
+            plainSql("DELETE FROM カテゴリ");
+            for (const QString& category : c.categories)
+                plainSql(QStringLiteral("INSERT INTO カテゴリ VALUES ('%1')").arg(category));
+            for (qsizetype i = 0; i < c.titles.size(); i += 2)
+                plainSql(QStringLiteral("INSERT INTO タイトル (タイトル名, カテゴリ名) "
+                                        "VALUES ('%1', '%2')")
+                             .arg(c.titles[i], c.titles[i + 1]));
+            addTitle("新", c.typed);
+            CatalogueDb db(path());
+            const std::optional<qint64> row = catalogue::selectedCategoryRow(db, c.typed);
+            ASSERT_EQ(row.has_value(), !c.categories.isEmpty());
+            auto namesOf = [](const QList<NamedRow>& rows) {
+                QStringList names;
+                for (const NamedRow& r : rows)
+                    names.append(r.name);
+                std::sort(names.begin(), names.end());
+                return names;
+            };
+            const auto listed = byRow ? catalogue::listTitleRowsOfCategoryRow(db, *row)
+                                      : catalogue::listTitleRows(db, c.typed);
+            EXPECT_EQ(namesOf(listed), c.listed);
+            const auto found = byRow ? catalogue::searchTitleRowsOfCategoryRow(db, *row, "1")
+                                     : catalogue::searchTitleRows(db, c.typed, "1");
+            EXPECT_EQ(namesOf(found), c.listed.filter("1"));
+            EXPECT_EQ(rows("SELECT カテゴリ名 FROM タイトル WHERE タイトル名 = '新'"),
+                      QStringList({c.stored}));
+            // An update through the row files the title the same way.
+            plainSql("UPDATE タイトル SET カテゴリ名 = 'elsewhere' WHERE タイトル名 = '新'");
+            auto title = catalogue::readStoredTitle(db, "新");
+            title->record.category = c.typed;
+            ASSERT_TRUE(catalogue::updateTitleByRow(db, title->row, title->record));
+            EXPECT_EQ(rows("SELECT カテゴリ名 FROM タイトル WHERE タイトル名 = '新'"),
+                      QStringList({c.stored}));
+            EXPECT_EQ(byRow ? catalogue::deleteTitlesOfCategoryRow(db, *row)
+                            : catalogue::deleteTitlesOfCategory(db, c.typed),
+                      c.listed.size());
+            auto left = rows("SELECT タイトル名 FROM タイトル");
+            std::sort(left.begin(), left.end());
+            EXPECT_EQ(left, c.left);
+            if (!row)
+                break;
+        }
+    }
 }
 
 // ---- Rows found by the row itself -------------------------------------------
@@ -513,7 +606,8 @@ TEST_F(StoreTest, PlainSqliteShellReadsAndEditsTheFile)
     CatalogueDb db(path());
     EXPECT_EQ(catalogue::readTitle(db, "ＡＢＣ計画")->description, "edited");
     EXPECT_EQ(catalogue::readTitle(db, "かな")->description, "shell");
-    EXPECT_EQ(catalogue::listTitles(db, "ＤＯＣＳ"), QStringList({"abc計画"}));
+    // The shell's "docs" is the one category ＤＯＣＳ, however it is typed.
+    EXPECT_EQ(catalogue::listTitles(db, "ＤＯＣＳ"), QStringList({"abc計画", "ｶﾅ"}));
     EXPECT_EQ(catalogue::listTitles(db, "ｄｏｃｓ"), QStringList({"abc計画", "ｶﾅ"}));
     EXPECT_EQ(catalogue::listCategories(db), QStringList({"ＤＯＣＳ", "other"}));
 }

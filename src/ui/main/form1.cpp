@@ -268,6 +268,10 @@ void Form1::buildBottomBand()
     Text8->setStyleSheet(QStringLiteral(
         "QLineEdit { background: black; color: rgb(0, 255, 0); border: none; padding: 0px; }"));
     placeTwips(Text8, 30, 5820, kStatusNarrowTwips, 240);
+    // A line edit leaves the cursor after new text and scrolls to it, which
+    // would show a long message without its beginning; every message is
+    // read from its first character.
+    connect(Text8, &QLineEdit::textChanged, Text8, [this] { Text8->setCursorPosition(0); });
 }
 
 void Form1::buildTabArea()
