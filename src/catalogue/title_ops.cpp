@@ -270,10 +270,12 @@ void UpdateTitle(Form1& form)
                 return;
             }
             fillBlanks(form);
-            switch (catalogue::updateTitleIfUnchanged(db, *kept.title, editorRecord(form))) {
+            StoredTitle written;
+            switch (
+                catalogue::updateTitleIfUnchanged(db, *kept.title, editorRecord(form), &written)) {
             case WriteOutcome::Done:
                 // What the editor wrote is now what it has read.
-                kept.title = catalogue::readTitleByRow(db, kept.title->row);
+                kept.title = std::move(written);
                 form.Text8->setText(QStringLiteral("正常に更新しました。"));
                 break;
             case WriteOutcome::Missing:

@@ -8,6 +8,51 @@ using namespace schema;
 
 namespace catalogue {
 
+namespace
+{
+
+// The writes below, each inside the caller's transaction.
+bool removeCategory(SqliteDatabase& db, const QString& name)
+{
+    const auto stored = storedSpelling(db, kCategoryTable, kCategoryName, name);
+    if (!stored)
+        return false;
+    db.prepare(QStringLiteral("DELETE FROM %1 WHERE %2")
+                   .arg(kCategoryTable, exactMatch(kCategoryName, 1)))
+        .bind(1, *stored)
+        .step();
+    return db.changes() > 0;
+}
+
+bool removeCategoryRow(SqliteDatabase& db, qint64 row)
+{
+    db.prepare(
+          QStringLiteral("DELETE FROM %1 WHERE rowid = %2").arg(kCategoryTable, rowParameter(1)))
+        .bind(1, QString::number(row))
+        .step();
+    return db.changes() > 0;
+}
+
+int removeTitlesOfCategory(SqliteDatabase& db, const QString& name)
+{
+    const QString condition = categoryCondition(db, name);
+    db.prepare(QStringLiteral("DELETE FROM %1 WHERE %2").arg(kTitleTable, condition))
+        .bind(1, name)
+        .step();
+    return db.changes();
+}
+
+int removeTitlesOfCategoryRow(SqliteDatabase& db, qint64 categoryRow)
+{
+    const QString condition = categoryRowCondition(db, categoryRow);
+    db.prepare(QStringLiteral("DELETE FROM %1 WHERE %2").arg(kTitleTable, condition))
+        .bind(1, QString::number(categoryRow))
+        .step();
+    return db.changes();
+}
+
+} // namespace
+
 QStringList listCategories(SqliteDatabase& db)
 {
     auto query = db.prepare(QStringLiteral("SELECT %1 FROM %2").arg(kCategoryName, kCategoryTable));
@@ -34,29 +79,14 @@ void insertCategory(SqliteDatabase& db, const QString& name)
 bool deleteCategory(SqliteDatabase& db, const QString& name)
 {
     bool deleted = false;
-    db.transaction([&] {
-        const auto stored = storedSpelling(db, kCategoryTable, kCategoryName, name);
-        if (!stored)
-            return;
-        db.prepare(QStringLiteral("DELETE FROM %1 WHERE %2")
-                       .arg(kCategoryTable, exactMatch(kCategoryName, 1)))
-            .bind(1, *stored)
-            .step();
-        deleted = db.changes() > 0;
-    });
+    db.transaction([&] { deleted = removeCategory(db, name); });
     return deleted;
 }
 
 int deleteTitlesOfCategory(SqliteDatabase& db, const QString& name)
 {
     int deleted = 0;
-    db.transaction([&] {
-        const QString condition = categoryCondition(db, name);
-        db.prepare(QStringLiteral("DELETE FROM %1 WHERE %2").arg(kTitleTable, condition))
-            .bind(1, name)
-            .step();
-        deleted = db.changes();
-    });
+    db.transaction([&] { deleted = removeTitlesOfCategory(db, name); });
     return deleted;
 }
 
@@ -73,25 +103,27 @@ QList<NamedRow> listCategoryRows(SqliteDatabase& db)
 bool deleteCategoryByRow(SqliteDatabase& db, qint64 row)
 {
     bool deleted = false;
-    db.transaction([&] {
-        db.prepare(QStringLiteral("DELETE FROM %1 WHERE rowid = %2")
-                       .arg(kCategoryTable, rowParameter(1)))
-            .bind(1, QString::number(row))
-            .step();
-        deleted = db.changes() > 0;
-    });
+    db.transaction([&] { deleted = removeCategoryRow(db, row); });
     return deleted;
 }
 
 int deleteTitlesOfCategoryRow(SqliteDatabase& db, qint64 categoryRow)
 {
     int deleted = 0;
+    db.transaction([&] { deleted = removeTitlesOfCategoryRow(db, categoryRow); });
+    return deleted;
+}
+
+CategoryDeletion deleteCategoryWithTitles(SqliteDatabase& db, const QString& name,
+                                          std::optional<qint64> row, DeletionStep& step)
+{
+    CategoryDeletion deleted;
     db.transaction([&] {
-        const QString condition = categoryRowCondition(db, categoryRow);
-        db.prepare(QStringLiteral("DELETE FROM %1 WHERE %2").arg(kTitleTable, condition))
-            .bind(1, QString::number(categoryRow))
-            .step();
-        deleted = db.changes();
+        step = DeletionStep::Titles;
+        deleted.titles =
+            row ? removeTitlesOfCategoryRow(db, *row) : removeTitlesOfCategory(db, name);
+        step = DeletionStep::Category;
+        deleted.category = row ? removeCategoryRow(db, *row) : removeCategory(db, name);
     });
     return deleted;
 }
