@@ -6,6 +6,8 @@
 #include <optional>
 
 #include <QCheckBox>
+#include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>
@@ -82,6 +84,16 @@ Fit fitOf(QSize own)
     return fit;
 }
 
+// Metafiles are drawn at the size they are shown at, whatever size they
+// state, and only ever on the window's thread.
+bool isMetafile(const QString& path)
+{
+    if (!QFileInfo(path).isFile())
+        return false;
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) && looksLikeMetafile(file.peek(18));
+}
+
 // A picture that takes more than this decoded is decoded off the window's
 // thread: a large one takes seconds.
 constexpr qint64 kWindowDecodeBytes = 16LL << 20;
@@ -107,7 +119,8 @@ std::optional<QImage> pictureFor(Form1& form, const QString& path, const Picture
         // Judged by the picture's own size: a decoder that cannot scale as it
         // reads decodes it whole first.
         const QSize size = own.isValid() ? own : cache.ownSize(path);
-        if (size.isValid() && qint64(size.width()) * size.height() * 4 > kWindowDecodeBytes) {
+        if (size.isValid() && qint64(size.width()) * size.height() * 4 > kWindowDecodeBytes &&
+            !isMetafile(path)) {
             Form1* shown = &form;
             cache.decodeAside(loader, path, stamp, readFrom, plan.decodeAt, [shown, path] {
                 if (pictureCacheOf(*shown).showing() == path)

@@ -351,7 +351,8 @@ TEST_F(StartTest, APipeSocketOrDeviceInTheCataloguesPlaceIsNamedOnceAndLeftAlone
         form->Combo1->setEditText("本");
         local.dialogs.answers.push_back(true);
         form->Command1->click();
-        EXPECT_EQ(form->Text8->text(), "「カテゴリ登録」で重複キー等のエラーが発生しました。");
+        EXPECT_EQ(form->Text8->text(),
+                  QStringLiteral("「カテゴリ全検索」でエラーが発生しています。"));
         EXPECT_TRUE(isSpecialFile(file));
     }
 }
@@ -457,8 +458,9 @@ TEST_F(StartTest, AStartWhileAnotherConvertsSaysSoWaitsAndDoesNotConvertAgain)
         EXPECT_TRUE(start.prepared);
         EXPECT_TRUE(start.readable);
         EXPECT_EQ(isCatalogueFile(file), converted);
-        if (!converted)
+        if (!converted) {
             EXPECT_EQ(fileBytes(file), jet);
+        }
         EXPECT_FALSE(QFileInfo::exists(file + ".jet"));
     }
 }

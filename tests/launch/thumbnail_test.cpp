@@ -146,12 +146,12 @@ TEST_F(ThumbnailTest, LargePicturesAreDecodedAsideAndShownWhenReady)
         EXPECT_EQ(image1(), none);
         EXPECT_TRUE(form->Text8->text().isEmpty());
         // Waits on the event loop, which brings the finished decode back.
-        QTest::qWaitFor(
+        EXPECT_TRUE(QTest::qWaitFor(
             [&] {
                 return page() == row.page && image1() == row.image &&
                        form->Text8->text() == row.status;
             },
-            30000);
+            30000));
         EXPECT_EQ(page(), row.page);
         EXPECT_EQ(image1(), row.image);
         EXPECT_EQ(form->Text8->text(), row.status);
