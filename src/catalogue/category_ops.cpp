@@ -99,4 +99,21 @@ void DeleteTitlesOfCategory(Form1& form)
     }
 }
 
+void DeleteCategoryWithTitles(Form1& form)
+{
+    catalogue::DeletionStep step = catalogue::DeletionStep::Titles;
+    try {
+        CatalogueDb db(form.databasePath());
+        const std::optional<qint64> row = ListedCategoryRow(form, db);
+        const catalogue::CategoryDeletion deleted =
+            catalogue::deleteCategoryWithTitles(db, form.Combo1->currentText(), row, step);
+        form.Text8->setText(deleted.category ? QStringLiteral("正常に削除しました。") : kNotFound);
+    } catch (const std::exception&) {
+        form.Text8->setText(
+            step == catalogue::DeletionStep::Titles
+                ? QStringLiteral("「カテゴリ→タイトル削除」でエラーが発生しました。")
+                : QStringLiteral("「カテゴリ削除」でエラーが発生しました。"));
+    }
+}
+
 } // namespace Module1

@@ -21,6 +21,10 @@ void RegisterCategory(Form1& form);
 void DeleteCategory(Form1& form);
 // Deletes every title of the category named by Combo1's text.
 void DeleteTitlesOfCategory(Form1& form);
+// Deletes the category named by Combo1's text together with its titles, both
+// or neither: a failure of either delete leaves both in the file and names
+// the failed delete on the status line.
+void DeleteCategoryWithTitles(Form1& form);
 
 // The row of the category Combo1's text names, when that text is one the list
 // was filled with and the row still holds that category; nullopt otherwise,

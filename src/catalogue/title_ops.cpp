@@ -279,10 +279,11 @@ void UpdateTitle(Form1& form)
             TitleRecord title = editorRecord(form);
             if (descriptionUntouched)
                 title.description = kept.title->record.description;
-            switch (catalogue::updateTitleIfUnchanged(db, *kept.title, title)) {
+            StoredTitle written;
+            switch (catalogue::updateTitleIfUnchanged(db, *kept.title, title, &written)) {
             case WriteOutcome::Done:
                 // What the editor wrote is now what it has read.
-                kept.title = catalogue::readTitleByRow(db, kept.title->row);
+                kept.title = std::move(written);
                 kept.shownDescription = form.Text3->toPlainText();
                 form.Text8->setText(QStringLiteral("正常に更新しました。"));
                 break;

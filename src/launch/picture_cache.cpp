@@ -36,12 +36,51 @@ PictureCache::PictureCache(const Limits& limits, QObject* parent)
     // One decode at a time beside the window: the neighbours are wanted in
     // order, and the window's own thread needs the other core.
     m_workers.setMaxThreadCount(1);
+    m_aside.setMaxThreadCount(1);
 }
 
 PictureCache::~PictureCache()
 {
     m_workers.clear();
+    m_aside.clear();
     m_workers.waitForDone();
+    m_aside.waitForDone();
+}
+
+void PictureCache::decodeAside(PictureLoader* loader, const QString& file, const FileStamp& stamp,
+                               qint64 readFrom, QSize decodeAt, std::function<void()> done)
+{
+    const QString path = keyOf(file);
+    if (m_decodingAside.contains(path))
+        return;
+    m_decodingAside.append(path);
+    m_aside.start([this, loader, path, stamp, readFrom, decodeAt, done = std::move(done)] {
+        const QImage image = loader->load(path, decodeAt);
+        // Queued to the window's thread; dropped if the cache is gone by then.
+        QMetaObject::invokeMethod(
+            this,
+            [this, path, stamp, readFrom, image, done] {
+                m_decodingAside.removeAll(path);
+                m_decodedAside = DecodedAside{path, stamp, Decoded{image, readFrom}};
+                done();
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+bool PictureCache::decodingAside(const QString& path) const
+{
+    return m_decodingAside.contains(keyOf(path));
+}
+
+std::optional<PictureCache::Decoded> PictureCache::takeDecodedAside(const QString& path,
+                                                                    const FileStamp& stamp)
+{
+    if (!m_decodedAside || m_decodedAside->path != keyOf(path) || m_decodedAside->stamp != stamp)
+        return std::nullopt;
+    Decoded decoded = std::move(m_decodedAside->decoded);
+    m_decodedAside.reset();
+    return decoded;
 }
 
 std::optional<PictureCache::Picture> PictureCache::find(const QString& path, const FileStamp& now)

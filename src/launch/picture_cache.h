@@ -81,6 +81,29 @@ public:
     // Waits until every requested decode has finished and been kept.
     void waitForPrefetch();
 
+    // Decodes the picture at path, as it was at stamp, with loader on a worker
+    // thread of its own, at decodeAt (invalid: its own size). Once finished,
+    // on the window's thread, the picture (null when it could not be read) is
+    // held for takeDecodedAside() and done runs. A decode of the same path
+    // still running is not started again. loader must be safe to use from
+    // any thread and outlive the cache.
+    void decodeAside(PictureLoader* loader, const QString& path, const FileStamp& stamp,
+                     qint64 readFrom, QSize decodeAt, std::function<void()> done);
+    bool decodingAside(const QString& path) const;
+    // The picture's own size from its header, read by the cache's own loader.
+    QSize ownSize(const QString& path) { return m_loader.pictureSize(path); }
+    // The picture decodeAside() finished for path, handed over once, when the
+    // file still has the stamp it had when the decode was asked for.
+    struct Decoded {
+        QImage image;
+        qint64 readFrom = 0;
+    };
+    std::optional<Decoded> takeDecodedAside(const QString& path, const FileStamp& stamp);
+    // The path the window shows, or wants to show, now; a decode aside
+    // finished for another one is not shown.
+    void setShowing(const QString& path) { m_showing = path; }
+    const QString& showing() const { return m_showing; }
+
     bool contains(const QString& path) const;
     int count() const { return int(m_index.size()); }
     qint64 bytes(PictureUse use) const;
@@ -106,4 +129,14 @@ private:
     qint64 m_pageBytes = 0;
     QtPictureLoader m_loader;
     QThreadPool m_workers;
+    // Decodes the window asked for, never dropped by a prefetch.
+    QThreadPool m_aside;
+    QStringList m_decodingAside;
+    struct DecodedAside {
+        QString path;
+        FileStamp stamp;
+        Decoded decoded;
+    };
+    std::optional<DecodedAside> m_decodedAside;
+    QString m_showing;
 };

@@ -6,6 +6,8 @@
 #include <optional>
 
 #include <QCheckBox>
+#include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>
@@ -82,21 +84,55 @@ Fit fitOf(QSize own)
     return fit;
 }
 
+// Metafiles are drawn at the size they are shown at, whatever size they
+// state, and only ever on the window's thread.
+bool isMetafile(const QString& path)
+{
+    if (!QFileInfo(path).isFile())
+        return false;
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) && looksLikeMetafile(file.peek(18));
+}
+
+// A picture that takes more than this decoded is decoded off the window's
+// thread: a large one takes seconds.
+constexpr qint64 kWindowDecodeBytes = 16LL << 20;
+
 // The picture at path decoded as plan says, from the cache when the file is
 // the one decoded before; a fresh decode is kept for the next time. Null when
-// the file cannot be read.
-QImage pictureFor(Form1& form, const QString& path, const PictureCache::Plan& plan,
-                  const std::optional<PictureCache::Picture>& kept, const FileStamp& stamp,
-                  qint64 readFrom, QSize own)
+// the file cannot be read. nullopt while a large picture is decoded aside:
+// the thumbnail is shown again from it once it is ready.
+std::optional<QImage> pictureFor(Form1& form, const QString& path, const PictureCache::Plan& plan,
+                                 const std::optional<PictureCache::Picture>& kept,
+                                 const FileStamp& stamp, qint64 readFrom, QSize own)
 {
     const QSize expected = plan.decodeAt.isValid() ? plan.decodeAt : own;
     if (kept && (!own.isValid() || kept->image.size() == expected))
         return kept->image;
+    PictureCache& cache = pictureCacheOf(form);
     PictureLoader* loader = form.services().pictures;
-    const QImage picture = loader ? loader->load(path, plan.decodeAt) : QImage();
+    QImage picture;
+    if (auto decoded = cache.takeDecodedAside(path, stamp)) {
+        picture = std::move(decoded->image);
+        readFrom = decoded->readFrom;
+    } else if (loader) {
+        // Judged by the picture's own size: a decoder that cannot scale as it
+        // reads decodes it whole first.
+        const QSize size = own.isValid() ? own : cache.ownSize(path);
+        if (size.isValid() && qint64(size.width()) * size.height() * 4 > kWindowDecodeBytes &&
+            !isMetafile(path)) {
+            Form1* shown = &form;
+            cache.decodeAside(loader, path, stamp, readFrom, plan.decodeAt, [shown, path] {
+                if (pictureCacheOf(*shown).showing() == path)
+                    Module1::ShowThumbnail(*shown, path);
+            });
+            return std::nullopt;
+        }
+        picture = loader->load(path, plan.decodeAt);
+    }
     if (!picture.isNull())
-        pictureCacheOf(form).insert(path, plan.use, stamp, readFrom,
-                                    own.isValid() ? own : picture.size(), picture);
+        cache.insert(path, plan.use, stamp, readFrom, own.isValid() ? own : picture.size(),
+                     picture);
     return picture;
 }
 
@@ -142,9 +178,11 @@ void ShowThumbnail(Form1& form, const QString& path)
     form.WebBrowser1->hide();
     form.Picture2->hide();
     if (form.Check1->checkState() == Qt::Unchecked || isBlankField(path)) {
+        pictureCacheOf(form).setShowing(QString());
         emptyPictures(form);
         return;
     }
+    pictureCacheOf(form).setShowing(path);
 
     form.SSTab1->setCurrentIndex(kThumbnailPage);
     PictureLoader* loader = form.services().pictures;
@@ -155,10 +193,15 @@ void ShowThumbnail(Form1& form, const QString& path)
     const std::optional<PictureCache::Picture> kept = pictureCacheOf(form).find(path, stamp);
 
     if (isPng(path)) {
+        const std::optional<QImage> decoded =
+            pictureFor(form, path, thumbnailPlan(path, QSize()), kept, stamp, readFrom, QSize());
+        if (!decoded) {
+            emptyPictures(form);
+            return;
+        }
+        const QImage& picture = *decoded;
         form.SSTab1->place(form.WebBrowser1, kAreaLeft, kAreaTop, kAreaWidth, kAreaHeight);
         form.WebBrowser1->show();
-        const QImage picture =
-            pictureFor(form, path, thumbnailPlan(path, QSize()), kept, stamp, readFrom, QSize());
         form.WebBrowser1->navigate(path, picture);
         // An empty view alone would pass for a blank picture; say what went
         // wrong, as for every other kind.
@@ -177,8 +220,13 @@ void ShowThumbnail(Form1& form, const QString& path)
     const Fit fit = fitOf(own);
     const PictureCache::Plan plan = thumbnailPlan(path, own);
 
+    const std::optional<QImage> decoded = pictureFor(form, path, plan, kept, stamp, readFrom, own);
+    if (!decoded) {
+        emptyPictures(form);
+        return;
+    }
+    const QImage& picture = *decoded;
     if (fit.small) {
-        const QImage picture = pictureFor(form, path, plan, kept, stamp, readFrom, own);
         if (picture.isNull()) {
             reportFailure(form);
             return;
@@ -194,7 +242,6 @@ void ShowThumbnail(Form1& form, const QString& path)
     const int nw = fit.nw;
     // Decoded before anything moves, so a picture that cannot be read leaves
     // the view where it was.
-    const QImage picture = pictureFor(form, path, plan, kept, stamp, readFrom, own);
     if (picture.isNull()) {
         reportFailure(form);
         return;

@@ -187,4 +187,17 @@ QImage blankMemo()
     return picture;
 }
 
+void removeLeftoverSaveFiles(const QString& folder)
+{
+    const QDir dir(folder);
+    const QStringList names = dir.entryList({QStringLiteral(".quilmo-save-*.tmp")},
+                                            QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString& name : names) {
+        const QFileInfo entry(dir.filePath(name));
+        // A link of that name leads elsewhere; what it leads to is not ours.
+        if (!entry.isSymLink() && entry.isFile())
+            QFile::remove(entry.filePath());
+    }
+}
+
 } // namespace memo

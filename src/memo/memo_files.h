@@ -33,6 +33,11 @@ QImage readMemo(const QString& path);
 // failure.
 bool writeMemo(const QString& path, const QImage& picture);
 
+// Removes the files a memo save killed midway left in the memo folder (plain
+// files named as the save names its new content; links stay). Only safe while
+// no other running program may be saving a memo there.
+void removeLeftoverSaveFiles(const QString& folder);
+
 // A white picture of the blank memo's size.
 QImage blankMemo();
 

@@ -1,20 +1,70 @@
 #include "platform/dialogs.h"
 
+#include <algorithm>
+
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QMessageBox>
+#include <QStringList>
+#include <QTextBoundaryFinder>
+
+namespace
+{
+
+const QString kEllipsis = QStringLiteral("…");
+
+// The nearest place at or before (forward false) or at or after position
+// where one character ends and the next begins. Only a few characters around
+// position are looked at, however long the line.
+qsizetype characterBoundary(const QString& line, qsizetype position, bool forward)
+{
+    constexpr qsizetype kAround = 16;
+    const qsizetype from = std::max<qsizetype>(0, position - kAround);
+    const QString window = line.mid(from, 2 * kAround);
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, window);
+    finder.setPosition(position - from);
+    if (finder.isAtBoundary())
+        return position;
+    const qsizetype found = forward ? finder.toNextBoundary() : finder.toPreviousBoundary();
+    return found < 0 ? position : from + found;
+}
+
+QString shortenedLine(const QString& line)
+{
+    if (line.size() <= kBoxLineLength)
+        return line;
+    const qsizetype half = (kBoxLineLength - 1) / 2;
+    const qsizetype headEnd = characterBoundary(line, half, false);
+    const qsizetype tailStart = characterBoundary(line, line.size() - half, true);
+    return line.left(headEnd) + kEllipsis + line.mid(tailStart);
+}
+
+} // namespace
+
+QString shortenedForBox(const QString& text)
+{
+    QStringList lines = text.split(QLatin1Char('\n'));
+    if (lines.size() > kBoxLines) {
+        const qsizetype keep = (kBoxLines - 1) / 2;
+        lines = lines.mid(0, keep) + QStringList{kEllipsis} + lines.mid(lines.size() - keep);
+    }
+    for (QString& line : lines)
+        line = shortenedLine(line);
+    return lines.join(QLatin1Char('\n'));
+}
 
 bool QtDialogs::askYesNo(QWidget* parent, const QString& text, const QString& title)
 {
-    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No, parent);
+    QMessageBox box(QMessageBox::Question, shortenedForBox(title), shortenedForBox(text),
+                    QMessageBox::Yes | QMessageBox::No, parent);
     box.setDefaultButton(QMessageBox::Yes);
     return box.exec() == QMessageBox::Yes;
 }
 
 void QtDialogs::inform(QWidget* parent, const QString& text)
 {
-    QMessageBox box(QMessageBox::NoIcon, QGuiApplication::applicationDisplayName(), text,
-                    QMessageBox::Ok, parent);
+    QMessageBox box(QMessageBox::NoIcon, QGuiApplication::applicationDisplayName(),
+                    shortenedForBox(text), QMessageBox::Ok, parent);
     box.exec();
 }
 

@@ -19,6 +19,15 @@ struct OpenFileRequest {
 // ";;". The pattern "*.*" becomes "*": every file, names without a dot too.
 QString qtFileFilter(const QString& filter);
 
+// The text a message box shows: each line longer than kBoxLineLength
+// characters keeps its beginning and end around "…", and a text of more than
+// kBoxLines lines keeps its first and last lines around a line "…", so that
+// any box, whatever name it carries, is laid out at once. Characters are
+// never cut in half.
+inline constexpr qsizetype kBoxLineLength = 160;
+inline constexpr qsizetype kBoxLines = 40;
+QString shortenedForBox(const QString& text);
+
 // Message boxes. Handlers ask through this interface so that tests can
 // answer the questions from a script.
 class Dialogs {

@@ -1,5 +1,6 @@
 #include "platform/picture.h"
 
+#include <algorithm>
 #include <cstring>
 #include <mutex>
 
@@ -29,23 +30,41 @@ constexpr qint64 kMetafileBudgetMs = 5000;
 constexpr int kDotsPerInch = 96;
 
 // PNGs are shown at their own size, so they may be as large as a picture a
-// user can reasonably have: 16,384 pixels a side, at the 8 bytes a pixel of a
-// 16-bit PNG. Nothing larger is decoded at all.
+// user can reasonably have: 16,384 pixels a side. Nothing larger is decoded at
+// all.
 constexpr int kMaxPngSide = 16384;
-constexpr qint64 kBytesPerWidePixel = 8;
-constexpr int kPngAllocationMb = int(qint64(kMaxPngSide) * kMaxPngSide * kBytesPerWidePixel >> 20);
+// No one picture may take more than this once decoded, whatever its kind and
+// depth: a 16-bit PNG of the largest side would take 2 GiB, and more again
+// on its way to the screen.
+constexpr qint64 kPictureBudgetBytes = 1LL << 30;
+constexpr int kBudgetMb = int(kPictureBudgetBytes >> 20);
 // Every other kind keeps the toolkit's own allowance, as before PNGs needed more.
 constexpr qint64 kOtherAllocationBytes = 256LL << 20;
 constexpr qint64 kBytesPerPixel = 4;
+// What a pixel takes when the header does not say: the widest there is.
+constexpr qint64 kWidestPixelBytes = 16;
+
+// The bytes one pixel of the image the decoder will produce takes, from the
+// header alone.
+qint64 decodedPixelBytes(QImageReader& reader)
+{
+    const QImage::Format format = reader.imageFormat();
+    if (format == QImage::Format_Invalid)
+        return kWidestPixelBytes;
+    return std::max<qint64>(1, QImage::toPixelFormat(format).bitsPerPixel() / 8);
+}
 
 // Whether decoding a picture of size own, scaled to target when the decoder
-// can scale as it reads, stays within what its kind is allowed.
+// can scale as it reads, stays within what its kind is allowed and within the
+// budget of one picture.
 bool withinAllowance(QImageReader& reader, const QSize& own, const QSize& target)
 {
     if (!own.isValid() || own.isEmpty())
         return true; // the decoder finds out for itself
     if (reader.format() == "png")
-        return own.width() <= kMaxPngSide && own.height() <= kMaxPngSide;
+        return own.width() <= kMaxPngSide && own.height() <= kMaxPngSide &&
+               qint64(own.width()) * own.height() * decodedPixelBytes(reader) <=
+                   kPictureBudgetBytes;
     const QSize decoded =
         target.isValid() && !target.isEmpty() && reader.supportsOption(QImageIOHandler::ScaledSize)
             ? target
@@ -375,7 +394,7 @@ QtPictureLoader::QtPictureLoader()
     // any decode can run beside it; the per-kind limits are kept by
     // withinAllowance before each decode.
     static std::once_flag once;
-    std::call_once(once, [] { QImageReader::setAllocationLimit(kPngAllocationMb); });
+    std::call_once(once, [] { QImageReader::setAllocationLimit(kBudgetMb); });
 }
 
 QSize QtPictureLoader::pictureSize(const QString& path)

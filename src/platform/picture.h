@@ -24,8 +24,9 @@ public:
 
 // Safe to use from any thread once constructed; constructing one sets the
 // process's decoding allowance, so the first is made on the window's thread.
-// PNGs are decoded up to 16,384 pixels a side; larger ones are refused from
-// their header, before anything is allocated.
+// PNGs are decoded up to 16,384 pixels a side, and no picture of any kind to
+// more than 1 GiB of pixels (a 16-bit PNG takes 8 bytes a pixel); larger ones
+// are refused from their header, before anything is allocated.
 class QtPictureLoader final : public PictureLoader {
 public:
     QtPictureLoader();

@@ -1,6 +1,7 @@
 #include "store/catalogue_db.h"
 
 #include <sqlite3.h>
+#include <sys/stat.h>
 
 #include <QDir>
 #include <QFile>
@@ -20,9 +21,28 @@ const QString kStagingSuffix = QStringLiteral(".new-");
 
 } // namespace
 
-CatalogueDb::CatalogueDb(const QString& path) : SqliteDatabase(path, OpenMode::ExistingOnly)
+// Checked before the engine opens the file: the engine would wait for ever
+// reading a pipe that nobody writes.
+static const QString& plainFileOnly(const QString& path)
+{
+    if (isSpecialFile(path))
+        throw DbError("not a plain file");
+    return path;
+}
+
+CatalogueDb::CatalogueDb(const QString& path)
+    : SqliteDatabase(plainFileOnly(path), OpenMode::ExistingOnly)
 {
     registerTextRule(*this);
+}
+
+bool isSpecialFile(const QString& path)
+{
+    struct stat info = {};
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+        return false;
+    return S_ISFIFO(info.st_mode) || S_ISCHR(info.st_mode) || S_ISBLK(info.st_mode) ||
+           S_ISSOCK(info.st_mode);
 }
 
 QString catalogueFilePath(const QString& programFolder)
@@ -74,6 +94,8 @@ bool createCatalogueIfMissing(const QString& path)
 
 bool isCatalogueFile(const QString& path)
 {
+    if (isSpecialFile(path))
+        return false;
     // Opened read-only through the engine itself: the wrapper opens for
     // writing, and a file that is not ours must not be touched in any way.
     sqlite3* db = nullptr;

@@ -16,7 +16,8 @@ public:
 // The catalogue file of one operation: opened when the operation starts and
 // closed when it returns, so the file is never held while the user works.
 // Opening never creates the file; the comparison rule's SQL functions are
-// registered on the connection. Throws DbError.
+// registered on the connection. Throws DbError, also for anything at path
+// that is not a plain file (isSpecialFile), which is never opened.
 class CatalogueDb : public SqliteDatabase
 {
 public:
@@ -37,6 +38,10 @@ bool createCatalogueIfMissing(const QString& path);
 // counts as a catalogue, since nothing can be said against it. An empty file
 // is not a catalogue: it holds no tables.
 bool isCatalogueFile(const QString& path);
+
+// Whether a pipe, a device or a socket is at path (links followed): nothing
+// the program may open, since opening or reading it can wait for ever.
+bool isSpecialFile(const QString& path);
 
 // Removes the staging files that a first start killed midway left beside the
 // catalogue at path: regular files named after it with ".new-" and anything

@@ -9,6 +9,52 @@ using namespace schema;
 namespace catalogue
 {
 
+namespace
+{
+
+// The writes below, each inside the caller's transaction.
+bool removeCategory(SqliteDatabase& db, const QString& name)
+{
+    const auto row = selectedCategoryRow(db, name);
+    if (!row)
+        return false;
+    db.prepare(QStringLiteral("DELETE FROM %1 WHERE rowid = ?1").arg(kCategoryTable))
+        .bindInteger(1, *row)
+        .step();
+    return db.changes() > 0;
+}
+
+bool removeCategoryRow(SqliteDatabase& db, qint64 row)
+{
+    db.prepare(
+          QStringLiteral("DELETE FROM %1 WHERE rowid = %2").arg(kCategoryTable, rowParameter(1)))
+        .bind(1, QString::number(row))
+        .step();
+    return db.changes() > 0;
+}
+
+int removeTitles(SqliteDatabase& db, const CategoryTitles& titles, const QString& firstValue)
+{
+    auto remove =
+        db.prepare(QStringLiteral("DELETE FROM %1 WHERE %2").arg(kTitleTable, titles.condition));
+    remove.bind(1, firstValue);
+    bindCategoryTitles(remove, titles);
+    remove.step();
+    return db.changes();
+}
+
+int removeTitlesOfCategory(SqliteDatabase& db, const QString& name)
+{
+    return removeTitles(db, titlesOfCategory(db, name), name);
+}
+
+int removeTitlesOfCategoryRow(SqliteDatabase& db, qint64 categoryRow)
+{
+    return removeTitles(db, titlesOfCategoryRow(db, categoryRow), QString::number(categoryRow));
+}
+
+} // namespace
+
 QStringList listCategories(SqliteDatabase& db)
 {
     auto query = db.prepare(QStringLiteral("SELECT %1 FROM %2").arg(kCategoryName, kCategoryTable));
@@ -35,30 +81,14 @@ void insertCategory(SqliteDatabase& db, const QString& name)
 bool deleteCategory(SqliteDatabase& db, const QString& name)
 {
     bool deleted = false;
-    db.transaction([&] {
-        const auto row = selectedCategoryRow(db, name);
-        if (!row)
-            return;
-        db.prepare(QStringLiteral("DELETE FROM %1 WHERE rowid = ?1").arg(kCategoryTable))
-            .bindInteger(1, *row)
-            .step();
-        deleted = db.changes() > 0;
-    });
+    db.transaction([&] { deleted = removeCategory(db, name); });
     return deleted;
 }
 
 int deleteTitlesOfCategory(SqliteDatabase& db, const QString& name)
 {
     int deleted = 0;
-    db.transaction([&] {
-        const CategoryTitles titles = titlesOfCategory(db, name);
-        auto remove = db.prepare(
-            QStringLiteral("DELETE FROM %1 WHERE %2").arg(kTitleTable, titles.condition));
-        remove.bind(1, name);
-        bindCategoryTitles(remove, titles);
-        remove.step();
-        deleted = db.changes();
-    });
+    db.transaction([&] { deleted = removeTitlesOfCategory(db, name); });
     return deleted;
 }
 
@@ -75,27 +105,27 @@ QList<NamedRow> listCategoryRows(SqliteDatabase& db)
 bool deleteCategoryByRow(SqliteDatabase& db, qint64 row)
 {
     bool deleted = false;
-    db.transaction([&] {
-        db.prepare(QStringLiteral("DELETE FROM %1 WHERE rowid = %2")
-                       .arg(kCategoryTable, rowParameter(1)))
-            .bind(1, QString::number(row))
-            .step();
-        deleted = db.changes() > 0;
-    });
+    db.transaction([&] { deleted = removeCategoryRow(db, row); });
     return deleted;
 }
 
 int deleteTitlesOfCategoryRow(SqliteDatabase& db, qint64 categoryRow)
 {
     int deleted = 0;
+    db.transaction([&] { deleted = removeTitlesOfCategoryRow(db, categoryRow); });
+    return deleted;
+}
+
+CategoryDeletion deleteCategoryWithTitles(SqliteDatabase& db, const QString& name,
+                                          std::optional<qint64> row, DeletionStep& step)
+{
+    CategoryDeletion deleted;
     db.transaction([&] {
-        const CategoryTitles titles = titlesOfCategoryRow(db, categoryRow);
-        auto remove = db.prepare(
-            QStringLiteral("DELETE FROM %1 WHERE %2").arg(kTitleTable, titles.condition));
-        remove.bind(1, QString::number(categoryRow));
-        bindCategoryTitles(remove, titles);
-        remove.step();
-        deleted = db.changes();
+        step = DeletionStep::Titles;
+        deleted.titles =
+            row ? removeTitlesOfCategoryRow(db, *row) : removeTitlesOfCategory(db, name);
+        step = DeletionStep::Category;
+        deleted.category = row ? removeCategoryRow(db, *row) : removeCategory(db, name);
     });
     return deleted;
 }

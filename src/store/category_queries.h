@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+
 #include <QStringList>
 
 #include "store/title_queries.h"
@@ -29,5 +31,18 @@ int deleteTitlesOfCategoryRow(SqliteDatabase& db, qint64 categoryRow);
 // Removes every title filed under the category (selected as listTitles does)
 // in one statement, so either all of them go or none; returns how many went.
 int deleteTitlesOfCategory(SqliteDatabase& db, const QString& name);
+
+// What deleteCategoryWithTitles() removed.
+struct CategoryDeletion {
+    int titles = 0;
+    bool category = false;
+};
+enum class DeletionStep { Titles, Category };
+// Removes the category's titles and then the category in one transaction:
+// both or nothing. The category is the one in row when given (its titles
+// selected as deleteTitlesOfCategoryRow() does), else the one named. step
+// tells, when it throws, which of the two deletes failed.
+CategoryDeletion deleteCategoryWithTitles(SqliteDatabase& db, const QString& name,
+                                          std::optional<qint64> row, DeletionStep& step);
 
 } // namespace catalogue

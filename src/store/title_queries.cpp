@@ -391,9 +391,16 @@ WriteOutcome writeIfUnchanged(SqliteDatabase& db, const StoredTitle& asRead, Wri
 } // namespace
 
 WriteOutcome updateTitleIfUnchanged(SqliteDatabase& db, const StoredTitle& asRead,
-                                    const TitleRecord& title)
+                                    const TitleRecord& title, StoredTitle* written)
 {
-    return writeIfUnchanged(db, asRead, [&] { rewriteRow(db, asRead.row, title); });
+    return writeIfUnchanged(db, asRead, [&] {
+        rewriteRow(db, asRead.row, title);
+        // Read before the commit: once it is committed another connection may
+        // write the row, and taking that as what this write left would let the
+        // next write overwrite it unseen.
+        if (written)
+            *written = *readTitleByRow(db, asRead.row);
+    });
 }
 
 WriteOutcome deleteTitleIfUnchanged(SqliteDatabase& db, const StoredTitle& asRead)

@@ -91,8 +91,10 @@ bool deleteTitleByRow(SqliteDatabase& db, qint64 row);
 // Writes only when the row still holds, byte for byte, what was read:
 // Missing when the row is gone, ChangedSinceRead (nothing written) when any
 // of its seven columns changed meanwhile. Written as updateTitleByRow does.
+// On Done, written (when given) receives the row as this write left it, read
+// in the same transaction, which is what the next write checks against.
 WriteOutcome updateTitleIfUnchanged(SqliteDatabase& db, const StoredTitle& asRead,
-                                    const TitleRecord& title);
+                                    const TitleRecord& title, StoredTitle* written = nullptr);
 WriteOutcome deleteTitleIfUnchanged(SqliteDatabase& db, const StoredTitle& asRead);
 
 } // namespace catalogue

@@ -1,3 +1,13 @@
+#include <algorithm>
+#include <cstring>
+#include <functional>
+
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <QComboBox>
 #include <QDateTime>
 #include <QDir>
@@ -16,6 +26,7 @@
 #include "app/start.h"
 #include "fakes/fake_services.h"
 #include "memo/memo_files.h"
+#include "platform/folder_lock.h"
 #include "store/catalogue_db.h"
 #include "ui/main/form1.h"
 
@@ -294,6 +305,199 @@ TEST_F(StartTest, StagingFilesBesideAnUnreadableCatalogueGoToo)
     EXPECT_EQ(fakes.dialogs.shown.size(), 1u);
     EXPECT_FALSE(QFileInfo::exists(base + ".new-1"));
     EXPECT_EQ(fileBytes(base), "garbage");
+}
+
+} // namespace
+
+namespace
+{
+
+// A pipe, a socket and a device in the catalogue's place are named once and
+// never opened: opening or reading one would hold the start for ever.
+TEST_F(StartTest, APipeSocketOrDeviceInTheCataloguesPlaceIsNamedOnceAndLeftAlone)
+{
+    const auto socketAt = [](const QString& path) {
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        const QByteArray name = QFile::encodeName(path);
+        std::memcpy(address.sun_path, name.constData(),
+                    std::min(size_t(name.size()), sizeof address.sun_path - 1));
+        const bool bound = ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+        ::close(fd);
+        return bound;
+    };
+    const std::pair<const char*, std::function<bool(const QString&)>> cases[] = {
+        {"fifo", [](const QString& path) { return ::mkfifo(QFile::encodeName(path), 0600) == 0; }},
+        {"socket", socketAt},
+        {"device", [](const QString& path) { return QFile::link("/dev/zero", path); }},
+    };
+    for (const auto& [label, make] : cases) {
+        SCOPED_TRACE(label);
+        // Short, so the socket's path fits its address.
+        QTemporaryDir folder;
+        ASSERT_TRUE(folder.isValid());
+        const QString file = catalogueFilePath(folder.path());
+        ASSERT_TRUE(make(file));
+
+        FakeServices local;
+        const auto form = openMainWindow(local.services(), folder.path(), shared());
+        EXPECT_TRUE(form->isVisible());
+        ASSERT_EQ(local.dialogs.shown.size(), 1u);
+        EXPECT_EQ(local.dialogs.shown[0].text, notACatalogueText(file));
+
+        form->Text8->clear();
+        form->Combo2->setCurrentText("登録");
+        form->Combo1->setEditText("本");
+        local.dialogs.answers.push_back(true);
+        form->Command1->click();
+        EXPECT_EQ(form->Text8->text(),
+                  QStringLiteral("「カテゴリ全検索」でエラーが発生しています。"));
+        EXPECT_TRUE(isSpecialFile(file));
+    }
+}
+
+// Starts in processes of their own, each with its own dialogs: the outcome
+// is the exit status, 0 when the start found its catalogue without a box.
+pid_t startElsewhere(const QString& folder, const std::function<void(Dialogs&)>& before = {})
+{
+    const pid_t child = fork();
+    if (child != 0)
+        return child;
+    FakeDialogs dialogs;
+    if (before)
+        before(dialogs);
+    const PreparedStart start = prepareStart(dialogs, folder);
+    _exit(start.prepared && start.readable && dialogs.shown.empty() ? 0 : 1);
+}
+
+int exitStatusOf(pid_t child)
+{
+    int status = 0;
+    if (waitpid(child, &status, 0) != child || !WIFEXITED(status))
+        return -1;
+    return WEXITSTATUS(status);
+}
+
+TEST_F(StartTest, FirstStartsAtOnceAllFindTheirCatalogueAndLeaveNothingBehind)
+{
+    for (int round = 0; round < 8; ++round) {
+        SCOPED_TRACE(round);
+        const QString folder = root.filePath(QStringLiteral("at-once-%1").arg(round));
+        pid_t starts[3];
+        for (pid_t& start : starts)
+            start = startElsewhere(folder);
+        for (pid_t start : starts)
+            EXPECT_EQ(exitStatusOf(start), 0);
+        EXPECT_TRUE(isCatalogueFile(catalogueFilePath(folder)));
+        EXPECT_EQ(QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+                  (QStringList{"QUILMO.mdb", "手書きメモ"}));
+    }
+}
+
+// Another start holds the folder while it converts: this one says so, waits,
+// and never asks about or runs the conversion itself, whatever came of it.
+TEST_F(StartTest, AStartWhileAnotherConvertsSaysSoWaitsAndDoesNotConvertAgain)
+{
+    for (const bool converted : {true, false}) {
+        SCOPED_TRACE(converted);
+        const QString folder = root.filePath(converted ? "converted" : "kept");
+        ASSERT_TRUE(QDir().mkpath(folder));
+        const QString file = catalogueFilePath(folder);
+        ASSERT_TRUE(QFile::copy(QStringLiteral(QUILMO_FIXTURES_DIR "/jet/jet3-sample.mdb"), file));
+        const QByteArray jet = fileBytes(file);
+
+        int ready[2];
+        int go[2];
+        ASSERT_EQ(pipe(ready), 0);
+        ASSERT_EQ(pipe(go), 0);
+        const pid_t converter = fork();
+        ASSERT_GE(converter, 0);
+        if (converter == 0) {
+            auto lock = FolderLock::take(folder + "/.quilmo-start.lock",
+                                         FolderLock::Kind::Exclusive, FolderLock::Wait::Yes);
+            lock->setNote("converting");
+            char byte = 'r';
+            bool ok = ::write(ready[1], &byte, 1) == 1 && ::read(go[0], &byte, 1) == 1;
+            if (converted)
+                ok = ok && QFile::remove(file) && createCatalogueIfMissing(file);
+            _exit(ok ? 0 : 1);
+        }
+        char byte = 0;
+        ASSERT_EQ(::read(ready[0], &byte, 1), 1);
+
+        // The box is the moment the converter may finish.
+        struct Releasing final : Dialogs {
+            FakeDialogs recorded;
+            int go = -1;
+            bool askYesNo(QWidget* parent, const QString& text, const QString& title) override
+            {
+                return recorded.askYesNo(parent, text, title);
+            }
+            void inform(QWidget* parent, const QString& text) override
+            {
+                recorded.inform(parent, text);
+                const char release = 'g';
+                EXPECT_EQ(::write(go, &release, 1), 1);
+            }
+            std::optional<QString> openFile(QWidget*, const OpenFileRequest&) override
+            {
+                return std::nullopt;
+            }
+        } dialogs;
+        dialogs.go = go[1];
+        dialogs.recorded.answer({true});
+        const PreparedStart start = prepareStart(dialogs, folder);
+        EXPECT_EQ(exitStatusOf(converter), 0);
+        for (int fd : {ready[0], ready[1], go[0], go[1]})
+            ::close(fd);
+
+        ASSERT_EQ(dialogs.recorded.shown.size(), 1u);
+        EXPECT_FALSE(dialogs.recorded.shown[0].question);
+        EXPECT_EQ(dialogs.recorded.shown[0].text, convertingElsewhereText(file));
+        EXPECT_TRUE(start.prepared);
+        EXPECT_TRUE(start.readable);
+        EXPECT_EQ(isCatalogueFile(file), converted);
+        if (!converted) {
+            EXPECT_EQ(fileBytes(file), jet);
+        }
+        EXPECT_FALSE(QFileInfo::exists(file + ".jet"));
+    }
+}
+
+// What a memo save killed midway left goes at the next start, but only when
+// no other program runs over the folder: one that does may be saving a memo.
+TEST_F(StartTest, MemoSaveLeftoversGoOnlyWhenNoOtherProgramRuns)
+{
+    for (const bool otherRunning : {true, false}) {
+        SCOPED_TRACE(otherRunning);
+        const QString folder = root.filePath(otherRunning ? "shared" : "alone");
+        const QString memos = memo::memoFolder(folder);
+        ASSERT_TRUE(QDir().mkpath(memos));
+        ASSERT_TRUE(createCatalogueIfMissing(catalogueFilePath(folder)));
+        writeFile(memos + "/.quilmo-save-1f2e.tmp", "half a memo");
+        writeFile(memos + "/題.ole", "a memo");
+        writeFile(memos + "/.quilmo-save-1f2e.tmp.ole", "a memo of an odd title");
+        const QString outside = root.filePath("outside.tmp");
+        writeFile(outside, "keep");
+        ASSERT_TRUE(QFile::link(outside, memos + "/.quilmo-save-link.tmp"));
+        std::optional<FolderLock> other;
+        if (otherRunning)
+            other = FolderLock::take(folder + "/.quilmo-running.lock", FolderLock::Kind::Shared,
+                                     FolderLock::Wait::No);
+
+        FakeDialogs dialogs;
+        const PreparedStart start = prepareStart(dialogs, folder);
+        EXPECT_TRUE(dialogs.shown.empty());
+        QStringList left = QDir(memos).entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
+                                                 QDir::NoDotAndDotDot);
+        left.sort();
+        QStringList expected{".quilmo-save-1f2e.tmp.ole", ".quilmo-save-link.tmp", "題.ole"};
+        if (otherRunning)
+            expected.prepend(".quilmo-save-1f2e.tmp");
+        EXPECT_EQ(left, expected) << left.join(' ').toStdString();
+        EXPECT_EQ(fileBytes(outside), "keep");
+    }
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>
+#include <QTest>
 
 #include "launch/thumbnail.h"
 #include "support/form_fixture.h"
@@ -112,6 +113,49 @@ TEST_F(ThumbnailTest, PngInAnyLetterCaseGoesToTheBrowserViewAtItsOwnSize)
     show(picture("x.png.jpg", QSize(30, 20)));
     EXPECT_TRUE(form->WebBrowser1->isHidden());
     EXPECT_TRUE(form->Picture2->isVisible());
+}
+
+// A picture that takes long to decode is decoded off the window's thread: the
+// show returns at once with the views empty, and the picture appears, or the
+// load-failure message for one over the budget of a picture, once decoded.
+TEST_F(ThumbnailTest, LargePicturesAreDecodedAsideAndShownWhenReady)
+{
+    const QString overBudget = pictures.filePath("deep.png");
+    ASSERT_TRUE(writeBytes(overBudget, claimedPng(16384, 16384, 16, 6)));
+    const QSize none(0, 0);
+    const struct {
+        QString path;
+        QSize page;  // the picture in the browser view, when it shows one
+        QSize image; // Image1's
+        QString status;
+    } cases[] = {
+        {picture("big.png", QSize(2100, 2100)), QSize(2100, 2100), none, QString()},
+        {picture("big.bmp", QSize(4200, 2100)), none, QSize(291, 170), QString()},
+        {overBudget, none, none, kFailed},
+    };
+    const auto page = [&] {
+        const QSize size = form->WebBrowser1->pictureSize();
+        return form->WebBrowser1->isVisible() && !size.isEmpty() ? size : QSize(0, 0);
+    };
+    for (const auto& row : cases) {
+        SCOPED_TRACE(row.path.toStdString());
+        show(picture("photo.jpg", QSize(200, 170)));
+        form->Text8->clear();
+        show(row.path);
+        EXPECT_TRUE(form->WebBrowser1->isHidden());
+        EXPECT_EQ(image1(), none);
+        EXPECT_TRUE(form->Text8->text().isEmpty());
+        // Waits on the event loop, which brings the finished decode back.
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] {
+                return page() == row.page && image1() == row.image &&
+                       form->Text8->text() == row.status;
+            },
+            30000));
+        EXPECT_EQ(page(), row.page);
+        EXPECT_EQ(image1(), row.image);
+        EXPECT_EQ(form->Text8->text(), row.status);
+    }
 }
 
 TEST_F(ThumbnailTest, UnreadablePicturesEmptyTheViewsAndSaySo)

@@ -3,6 +3,7 @@
 #include <QDataStream>
 #include <QFile>
 #include <QImage>
+#include <QtEndian>
 
 namespace {
 
@@ -82,4 +83,40 @@ bool writePicture(const QString& path, QSize size)
             image.setPixel(x, y, qRgb(x * 255 / size.width(), y * 255 / size.height(), 128));
     }
     return image.save(path);
+}
+
+static quint32 crc32(const QByteArray& data)
+{
+    quint32 crc = 0xFFFFFFFFu;
+    for (const char byte : data) {
+        crc ^= quint8(byte);
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    return ~crc;
+}
+
+static QByteArray chunk(const char* type, const QByteArray& body)
+{
+    QByteArray out(4, '\0');
+    qToBigEndian(quint32(body.size()), out.data());
+    const QByteArray typed = QByteArray(type) + body;
+    QByteArray crc(4, '\0');
+    qToBigEndian(crc32(typed), crc.data());
+    return out + typed + crc;
+}
+
+QByteArray claimedPng(quint32 width, quint32 height, int bits, int colourType)
+{
+    QByteArray header(13, '\0');
+    qToBigEndian(width, header.data());
+    qToBigEndian(height, header.data() + 4);
+    header[8] = char(bits);
+    header[9] = char(colourType);
+    const int samples = colourType == 6 ? 4 : colourType == 2 ? 3 : 1;
+    const qsizetype row = 1 + qsizetype(width) * samples * bits / 8;
+    const qsizetype whole = row * qsizetype(height);
+    const QByteArray rows(whole <= (1 << 20) ? whole : 4 * row, '\0');
+    return QByteArray("\x89PNG\r\n\x1a\n", 8) + chunk("IHDR", header) +
+           chunk("IDAT", qCompress(rows).mid(4)) + chunk("IEND", {});
 }

@@ -110,6 +110,34 @@ TEST_F(CategoryPanelTest, DeletingACategoryWithoutTitlesEndsWithItsOwnMessage)
     EXPECT_EQ(status(), "正常に削除しました。");
 }
 
+// Either delete failing leaves the category and every title of it in the
+// file, and the status line names the delete that failed.
+TEST_F(CategoryPanelTest, AFailedDeleteOfTitlesOrCategoryDeletesNothing)
+{
+    const struct {
+        const char* table;
+        const char* when;
+        const char* status;
+    } cases[] = {
+        {"タイトル", "old.タイトル名 = 'b曲'", "「カテゴリ→タイトル削除」でエラーが発生しました。"},
+        {"カテゴリ", "1", "「カテゴリ削除」でエラーが発生しました。"},
+    };
+    for (const auto& row : cases) {
+        SCOPED_TRACE(row.table);
+        sql(QStringLiteral("CREATE TRIGGER refuse BEFORE DELETE ON %1 WHEN %2 "
+                           "BEGIN SELECT RAISE(ABORT, 'refused'); END")
+                .arg(QString::fromUtf8(row.table), QString::fromUtf8(row.when)));
+        fakes.dialogs.answer({true});
+        press("削除", "音楽");
+        EXPECT_EQ(status(), QString::fromUtf8(row.status));
+        EXPECT_EQ(rows("SELECT カテゴリ名 FROM カテゴリ ORDER BY 1"),
+                  QStringList({"文書", "音楽"}));
+        EXPECT_EQ(rows("SELECT タイトル名 FROM タイトル ORDER BY 1"),
+                  QStringList({"A曲", "b曲", "報告"}));
+        sql("DROP TRIGGER refuse");
+    }
+}
+
 TEST_F(CategoryPanelTest, UnknownModeOnlyEmptiesStatusAndEditor)
 {
     press("選択", "音楽");

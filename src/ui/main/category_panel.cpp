@@ -39,8 +39,7 @@ void Form1::Command1_Click()
                 category + QStringLiteral(" を削除しますか？\r\nこのカテゴリのタイトルは全て削除されます。"),
                 title))
             return;
-        Module1::DeleteTitlesOfCategory(*this);
-        Module1::DeleteCategory(*this);
+        Module1::DeleteCategoryWithTitles(*this);
         Module1::ClearEditingFields(*this);
         List1->clear();
         Combo2->setEditText(QStringLiteral("選択"));
