@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <thread>
+#include <vector>
 
 #include <QStringList>
 
@@ -162,6 +164,15 @@ TEST(JapaneseOrder, DifferentNamesNeverTie)
     for (qsizetype i = 1; i < sorted.size(); ++i)
         EXPECT_LT(japaneseSortKey(sorted[i - 1]), japaneseSortKey(sorted[i]));
     EXPECT_EQ(japaneseSortKey(u"ｶﾅ"), japaneseSortKey(u"ｶﾅ"));
+    // Each thread has a collator of its own; all of them give the same keys.
+    std::vector<QByteArray> elsewhere;
+    std::thread([&] {
+        for (const QString& name : sorted)
+            elsewhere.push_back(japaneseSortKey(name));
+    }).join();
+    ASSERT_EQ(qsizetype(elsewhere.size()), sorted.size());
+    for (qsizetype i = 0; i < sorted.size(); ++i)
+        EXPECT_EQ(elsewhere[size_t(i)], japaneseSortKey(sorted[i])) << sorted[i].toStdString();
 }
 
 } // namespace
