@@ -1,6 +1,7 @@
 // The catalogue's Japanese name order at 40,000 titles, store only: sorting
 // the names in memory with the Japanese collation, its precomputed sort keys,
-// plain code points and the catalogue's own sort key; and the store's list,
+// plain code points and the catalogue's sort key (ICU's key with the exact
+// spelling after it); and the store's list,
 // search and one-record read against the bare SQLite query of the same rows.
 #include <algorithm>
 #include <random>
@@ -16,7 +17,8 @@
 #include "store/text_rule.h"
 #include "store/title_queries.h"
 
-namespace {
+namespace
+{
 
 constexpr int kNames = 40000;
 

@@ -26,10 +26,9 @@ QString fromCodePoints(std::u32string_view codePoints);
 std::u32string foldCodePoints(std::u32string_view text);
 
 // A byte string whose plain byte order is the catalogue's Japanese name order:
-// punctuation and symbols, then numbers (by value), Latin, kana (hiragana and
-// katakana of both widths together), kanji (in JIS order), other scripts.
-// Voicing and accents, then letter case and width, then the exact spelling
-// break ties, so two different names never get the same key.
+// ICU's Japanese collation with numbers by value (symbols, numbers, Latin,
+// kana of both kinds and widths together, kanji), then the exact spelling, so
+// two different names never get the same key.
 QByteArray japaneseSortKey(QStringView text);
 
 // SQL names of the rule on the program's own connections. They are never
