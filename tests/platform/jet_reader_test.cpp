@@ -154,6 +154,26 @@ TEST(JetReader, NonJetFilesAreRefused)
     EXPECT_THROW(openJetDatabase(dir.filePath("missing.mdb")), JetError);
 }
 
+TEST(JetReader, ACrashOfTheLibraryIsAFailureWithItsCause)
+{
+    // A table without a name, whose rows the library reads past its pages.
+    auto db =
+        openJetDatabase(QStringLiteral(QUILMO_FIXTURES_DIR "/jet-hostile/data-page-map-segv.mdb"));
+    EXPECT_EQ(db->tableNames(), (QStringList{"", "Table1", "Table2", "Table3", "Table4"}));
+    try {
+        auto table = db->openTable(QString());
+        JetRow row;
+        while (table->nextRow(row)) {
+        }
+        ADD_FAILURE() << "no failure";
+    } catch (const JetError& error) {
+        EXPECT_STREQ(error.what(),
+                     "ファイルの壊れた箇所で読み取りのプロセスが異常終了しました（シグナル 11）");
+    }
+    // The same failure for whatever is asked next.
+    EXPECT_THROW(db->openTable("Table1"), JetError);
+}
+
 TEST(JetReader, FixtureStaysByteForByte)
 {
     QFile before(jetFixture("jet4-sample.mdb"));
