@@ -70,7 +70,7 @@ public:
         : m_dialog(QStringLiteral("古いカタログを変換しています…"), QStringLiteral("キャンセル"), 0,
                    0)
     {
-        m_dialog.setWindowTitle(QStringLiteral("QUILMO"));
+        m_dialog.setWindowTitle(QStringLiteral("変換中"));
         m_dialog.setWindowModality(Qt::ApplicationModal);
         m_dialog.setMinimumDuration(500);
         m_dialog.setAutoReset(false);
