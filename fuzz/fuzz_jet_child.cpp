@@ -13,7 +13,8 @@
 
 #include "platform/jet_reader.h"
 
-namespace {
+namespace
+{
 
 QTemporaryDir* folder = nullptr;
 

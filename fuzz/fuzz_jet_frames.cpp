@@ -9,7 +9,8 @@
 
 #include "platform/jet_frames.h"
 
-namespace {
+namespace
+{
 
 [[noreturn]] void fail(const char* what)
 {
@@ -37,8 +38,8 @@ Outcome readAll(const QByteArray& bytes, int piece)
             if (!frame) {
                 if (fed == bytes.size())
                     break;
-                const qsizetype n = piece ? std::min<qsizetype>(piece, bytes.size() - fed)
-                                          : bytes.size();
+                const qsizetype n =
+                    piece ? std::min<qsizetype>(piece, bytes.size() - fed) : bytes.size();
                 reader.append(bytes.mid(fed, n));
                 fed += n;
                 continue;
