@@ -291,7 +291,7 @@ TEST(JetFrames, EveryFaultOfTheReadingProcessOutputIsCaught)
         {"unknown type", frame('Z', {}), "a frame of an unknown type"},
         {"too long", QByteArray("N") + u32(16u << 20 | 1),
          "a frame is longer than any the format allows"},
-        {"text past its frame", frame('N', u32(1) + u32(9) + "abc"),
+        {"count past its frame", frame('N', u32(3) + "abcd"),
          "a count is larger than its frame or its bound"},
         {"text longer than its frame", frame('N', u32(1) + u32(100) + "abcdefgh"),
          "a text is longer than its frame"},
