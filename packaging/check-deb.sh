@@ -16,7 +16,8 @@ missing=()
 grep -q '^ Version: [0-9]' <<<"$info" || missing+=("Version")
 grep -q '^ Maintainer: .' <<<"$info" || missing+=("Maintainer")
 
-# Found in the program's own links by dpkg-shlibdeps, and what it only
+# Found in the links of the program and its Jet reader (libmdb) by
+# dpkg-shlibdeps, and what the program only
 # loads at run time (platform and image plugins, translations, fonts, icons).
 for package in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libsqlite3-0 \
   libglib2.0-0 libwmf-0.2-7 libwmflite-0.2-7 libmdb3 \
@@ -25,7 +26,7 @@ for package in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libsqlite3
   grep -qx "$package" <<<"$depends" || missing+=("Depends: $package")
 done
 
-for file in ./usr/bin/quilmo \
+for file in ./usr/bin/quilmo ./usr/libexec/quilmo/quilmo-jet-reader \
   ./usr/share/quilmo/help/help.html ./usr/share/quilmo/banner.png \
   ./usr/share/quilmo/手書きメモ/quilmo.ole \
   ./usr/share/quilmo/icons/quilmo-16.png ./usr/share/quilmo/icons/quilmo-32.png \

@@ -1,6 +1,9 @@
 #include "jet/jet_offer.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QProgressDialog>
 
 #include "jet/jet_conversion.h"
 #include "platform/dialogs.h"
@@ -58,6 +61,47 @@ QString failedText(const QString& cataloguePath, const QString& reason)
         .arg(reason, QDir::toNativeSeparators(cataloguePath));
 }
 
+// The window shown while the file is read in the reading process: the rows
+// read so far and キャンセル. Shown only when the reading takes a while.
+class ConversionProgress
+{
+public:
+    ConversionProgress()
+        : m_dialog(QStringLiteral("古いカタログを変換しています…"), QStringLiteral("キャンセル"), 0,
+                   0)
+    {
+        m_dialog.setWindowTitle(QStringLiteral("変換中"));
+        m_dialog.setWindowModality(Qt::ApplicationModal);
+        m_dialog.setMinimumDuration(500);
+        m_dialog.setAutoReset(false);
+        m_dialog.setAutoClose(false);
+        m_dialog.setValue(0);
+        m_started.start();
+    }
+
+    JetReadOptions options()
+    {
+        JetReadOptions options;
+        options.progress = [this](qint64 rows) {
+            m_dialog.setLabelText(
+                QStringLiteral("古いカタログを変換しています…\n%1 行を読みました。").arg(rows));
+            // Shown once its time has come; the button is answered by the
+            // events handled here and while the reading waits.
+            if (!m_dialog.isVisible() && m_started.hasExpired(m_dialog.minimumDuration()))
+                m_dialog.show();
+            QCoreApplication::processEvents();
+        };
+        options.cancelled = [this] { return m_dialog.wasCanceled(); };
+        return options;
+    }
+
+    bool cancelled() const { return m_dialog.wasCanceled(); }
+
+private:
+    QProgressDialog m_dialog;
+    QElapsedTimer m_started;
+};
+
 } // namespace
 
 bool offerJetConversion(Dialogs& dialogs, const QString& dataFolder, const JetOpener& open)
@@ -71,13 +115,20 @@ bool offerJetConversion(Dialogs& dialogs, const QString& dataFolder, const JetOp
         return true;
 
     jet::ConversionOutcome outcome;
-    try {
-        const std::unique_ptr<JetDatabase> source = open(path);
-        outcome = jet::convertJetCatalogue(*source, path);
-    } catch (const JetError& error) {
-        outcome.reason = QStringLiteral("古いカタログを開けませんでした（%1）。")
-                             .arg(QString::fromStdString(error.what()));
+    bool cancelled = false;
+    {
+        ConversionProgress progress;
+        try {
+            const std::unique_ptr<JetDatabase> source = open(path, progress.options());
+            outcome = jet::convertJetCatalogue(*source, path);
+        } catch (const JetError& error) {
+            outcome.reason = QStringLiteral("古いカタログを開けませんでした（%1）。")
+                                 .arg(QString::fromStdString(error.what()));
+        }
+        cancelled = !outcome.converted && progress.cancelled();
     }
+    if (cancelled)
+        return true;
     if (!outcome.converted) {
         dialogs.inform(nullptr, failedText(path, outcome.reason));
         return true;
@@ -88,5 +139,8 @@ bool offerJetConversion(Dialogs& dialogs, const QString& dataFolder, const JetOp
 
 bool offerJetConversion(Dialogs& dialogs, const QString& dataFolder)
 {
-    return offerJetConversion(dialogs, dataFolder, openJetDatabase);
+    return offerJetConversion(dialogs, dataFolder,
+                              [](const QString& path, const JetReadOptions& options) {
+                                  return openJetDatabase(path, options);
+                              });
 }

@@ -1,193 +1,341 @@
 #include "platform/jet_reader.h"
 
-// glib first: mdbtools.h includes it inside extern "C", where the C++
-// templates glib pulls in cannot be declared.
-#include <glib.h>
-#include <mdbtools.h>
+#include <csignal>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/prctl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTimer>
+
+#include "platform/jet_frames.h"
 
 namespace
 {
 
 constexpr qint64 kFormatByteOffset = 0x14;
 constexpr char kJetMagic[] = "Standard Jet DB";
+// How often a silent reading process is looked at for the progress and the
+// cancel.
+constexpr int kPollMs = 100;
 
-QString fromLibrary(const char* text)
+QString& programOverride()
 {
-    return QString::fromUtf8(text);
+    static QString path;
+    return path;
 }
 
-// A text value straight from the row's page, not through the bound buffer:
-// libmdb cuts bound values at its bind size, and a long description must not
-// lose its end.
-std::optional<QString> unboundText(MdbHandle* mdb, const MdbColumn* col)
+std::string utf8(const QString& text)
 {
-    if (col->cur_value_len <= 0)
-        return std::nullopt;
-    char* text = mdb_col_to_string(mdb, mdb->pg_buf, col->cur_value_start, col->col_type,
-                                   col->cur_value_len);
-    if (!text)
-        throw JetError("a text value could not be read");
-    QString value = fromLibrary(text);
-    g_free(text);
-    if (value.isEmpty())
-        return std::nullopt;
-    return value;
+    return text.toStdString();
 }
 
-bool isText(const MdbColumn* col)
-{
-    return col->col_type == MDB_TEXT || col->col_type == MDB_MEMO;
-}
-
-class MdbTable final : public JetTable
+// The reading process and the frames it sent. Every wait runs the event
+// loop, so the window stays live; every fault of the process ends it and
+// becomes a JetError that says why.
+class Reader
 {
 public:
-    MdbTable(MdbHandle* mdb, MdbTableDef* table) : m_mdb(mdb), m_table(table)
+    Reader(const QString& path, const JetReadOptions& options)
+        : m_options(options), m_deadline(options.timeLimitMs)
     {
-        if (!mdb_read_columns(m_table)) {
-            mdb_free_tabledef(m_table);
-            throw JetError("the columns of a table could not be read");
-        }
-        mdb_rewind_table(m_table);
-        const unsigned count = m_table->num_cols;
-        m_buffers.resize(count);
-        m_lengths.assign(count, 0);
-        for (unsigned i = 0; i < count; ++i) {
-            auto* col = static_cast<MdbColumn*>(g_ptr_array_index(m_table->columns, i));
-            m_names << fromLibrary(col->name);
-            // Text comes unbound (see unboundText); the other kinds are
-            // formatted by the library into its buffer, as mdb-export prints
-            // them.
-            if (isText(col))
-                continue;
-            m_buffers[i].resize(m_mdb->bind_size + 1);
-            mdb_bind_column(m_table, int(i) + 1, m_buffers[i].data(), &m_lengths[i]);
+        m_sinceProgress.start();
+        const qint64 memory = options.memoryLimit;
+        const rlim_t cpuSeconds = rlim_t(options.timeLimitMs / 1000 + 2);
+        m_process.setChildProcessModifier([memory, cpuSeconds] {
+            // Only calls that are safe between fork and exec.
+            const rlimit as{rlim_t(memory), rlim_t(memory)};
+            setrlimit(RLIMIT_AS, &as);
+            const rlimit cpu{cpuSeconds, cpuSeconds};
+            setrlimit(RLIMIT_CPU, &cpu);
+            const rlimit core{0, 0};
+            setrlimit(RLIMIT_CORE, &core);
+            // Ends with the program, whatever ends the program.
+            prctl(PR_SET_PDEATHSIG, SIGKILL);
+        });
+        m_process.setStandardErrorFile(QProcess::nullDevice());
+        const QString program = options.program.isEmpty() ? jetReaderProgram() : options.program;
+        m_process.start(program, QStringList(options.arguments) << path);
+        if (!m_process.waitForStarted())
+            throw JetError(utf8(QStringLiteral("読み取りのプログラム %1 を起動できませんでした")
+                                    .arg(QDir::toNativeSeparators(program))));
+        QObject::connect(&m_process, &QProcess::readyReadStandardOutput, &m_process,
+                         [this] { m_frames.append(m_process.readAllStandardOutput()); });
+    }
+    Reader(const Reader&) = delete;
+    Reader& operator=(const Reader&) = delete;
+    ~Reader() { stop(); }
+
+    JetFrame next()
+    {
+        // Once failed, always the same failure.
+        if (!m_failure.isEmpty())
+            throw JetError(utf8(m_failure));
+        try {
+            return nextFrame();
+        } catch (const JetCancelled&) {
+            throw;
+        } catch (const JetError& error) {
+            m_failure = QString::fromStdString(error.what());
+            throw;
         }
     }
-    MdbTable(const MdbTable&) = delete;
-    MdbTable& operator=(const MdbTable&) = delete;
-    ~MdbTable() override { mdb_free_tabledef(m_table); }
 
-    QStringList columnNames() const override { return m_names; }
+    JetFrame nextFrame()
+    {
+        for (;;) {
+            if (m_options.cancelled && m_options.cancelled()) {
+                stop();
+                throw JetCancelled();
+            }
+            if (m_deadline.hasExpired()) {
+                stop();
+                throw JetError(utf8(QStringLiteral("制限時間の %1 秒を過ぎても読み終わりません"
+                                                   "でした")
+                                        .arg(m_options.timeLimitMs / 1000)));
+            }
+            std::optional<JetFrame> frame;
+            try {
+                frame = m_frames.next();
+            } catch (const JetFrameError& error) {
+                stop();
+                throw JetError(utf8(QStringLiteral("読み取りのプロセスの出力が壊れています（%1）")
+                                        .arg(QString::fromUtf8(error.what()))));
+            }
+            if (frame) {
+                if (frame->type == 'C')
+                    m_inTable = true;
+                else if (frame->type == 'E')
+                    m_inTable = false;
+                if (frame->type == 'F') {
+                    stop();
+                    throw JetError(utf8(frame->texts.at(0).value_or(QString())));
+                }
+                return std::move(*frame);
+            }
+            if (m_process.state() == QProcess::NotRunning) {
+                const QByteArray rest = m_process.readAllStandardOutput();
+                if (!rest.isEmpty()) {
+                    m_frames.append(rest);
+                    continue;
+                }
+                throw JetError(utf8(endedCause()));
+            }
+            wait();
+        }
+    }
+
+    void ask(const QString& table)
+    {
+        try {
+            m_frames.tableAsked();
+        } catch (const JetFrameError& error) {
+            stop();
+            throw JetError(error.what());
+        }
+        m_process.write(table.toUtf8() + '\n');
+        ++m_asked;
+    }
+
+    // How many tables were asked for: a table's number among them.
+    int asked() const { return m_asked; }
+
+    // Reads what is left of the table being served, for the next to follow.
+    void skipTable()
+    {
+        while (m_inTable)
+            next();
+    }
+
+    void rowRead()
+    {
+        ++m_rows;
+        if (m_options.progress && m_sinceProgress.hasExpired(kPollMs)) {
+            m_options.progress(m_rows);
+            m_sinceProgress.restart();
+        }
+    }
+
+private:
+    void wait()
+    {
+        QEventLoop loop;
+        QTimer poll;
+        poll.setSingleShot(true);
+        QObject::connect(&poll, &QTimer::timeout, &loop, &QEventLoop::quit);
+        poll.start(int(std::min<qint64>(kPollMs, std::max<qint64>(0, m_deadline.remainingTime()))));
+        const auto arrived = QObject::connect(&m_process, &QProcess::readyReadStandardOutput, &loop,
+                                              &QEventLoop::quit);
+        const auto ended =
+            QObject::connect(&m_process, &QProcess::finished, &loop, &QEventLoop::quit);
+        if (m_process.state() != QProcess::NotRunning)
+            loop.exec();
+        QObject::disconnect(arrived);
+        QObject::disconnect(ended);
+        if (m_options.progress && m_sinceProgress.hasExpired(kPollMs)) {
+            m_options.progress(m_rows);
+            m_sinceProgress.restart();
+        }
+    }
+
+    QString endedCause() const
+    {
+        if (m_process.error() == QProcess::FailedToStart)
+            return QStringLiteral("読み取りのプロセスを起動できませんでした");
+        if (m_process.exitStatus() == QProcess::NormalExit)
+            return QStringLiteral("読み取りのプロセスが途中で終わりました（終了コード %1）")
+                .arg(m_process.exitCode());
+        const int signal = m_process.exitCode();
+        QString cause;
+        switch (signal) {
+        case SIGSEGV:
+        case SIGBUS:
+            cause = QStringLiteral("ファイルの壊れた箇所で読み取りのプロセスが異常終了しました");
+            break;
+        case SIGABRT:
+            cause = QStringLiteral("読み取りのプロセスが、メモリの上限（%1 MiB）に達したか"
+                                   "壊れた箇所で中断しました")
+                        .arg(m_options.memoryLimit >> 20);
+            break;
+        case SIGXCPU:
+            cause = QStringLiteral("読み取りのプロセスが制限時間を過ぎました");
+            break;
+        case SIGKILL:
+            cause = QStringLiteral("読み取りのプロセスが外から強制終了されました");
+            break;
+        default:
+            cause = QStringLiteral("読み取りのプロセスが異常終了しました");
+        }
+        return cause + QStringLiteral("（シグナル %1）").arg(signal);
+    }
+
+    void stop()
+    {
+        if (m_process.state() == QProcess::NotRunning)
+            return;
+        m_process.disconnect();
+        m_process.kill();
+        m_process.waitForFinished(2000);
+    }
+
+    JetReadOptions m_options;
+    QDeadlineTimer m_deadline;
+    QElapsedTimer m_sinceProgress;
+    QProcess m_process;
+    JetFrameReader m_frames;
+    qint64 m_rows = 0;
+    bool m_inTable = false;
+    int m_asked = 0;
+    QString m_failure;
+};
+
+class ChildTable final : public JetTable
+{
+public:
+    ChildTable(std::shared_ptr<Reader> reader, QStringList columns)
+        : m_reader(std::move(reader)), m_columns(std::move(columns)), m_number(m_reader->asked())
+    {
+    }
+
+    QStringList columnNames() const override { return m_columns; }
 
     bool nextRow(JetRow& row) override
     {
-        // Asked again after the end, the library would start over from the
-        // first row.
-        if (m_done || !mdb_fetch_row(m_table)) {
+        if (m_done || m_number != m_reader->asked())
+            return false;
+        JetFrame frame = m_reader->next();
+        if (frame.type == 'E') {
             m_done = true;
             return false;
         }
-        const unsigned count = m_table->num_cols;
-        row.assign(count, std::nullopt);
-        for (unsigned i = 0; i < count; ++i) {
-            const auto* col = static_cast<MdbColumn*>(g_ptr_array_index(m_table->columns, i));
-            if (col->col_type == MDB_OLE)
-                throw JetError("column " + m_names[int(i)].toStdString() +
-                               " holds OLE objects, not text");
-            if (isText(col))
-                row[i] = unboundText(m_mdb, col);
-            else if (m_lengths[i] > 0)
-                row[i] = fromLibrary(m_buffers[i].data());
+        row = std::move(frame.texts);
+        // The reader cannot tell a NULL from a zero-length text.
+        for (auto& cell : row) {
+            if (cell && cell->isEmpty())
+                cell.reset();
         }
+        m_reader->rowRead();
         return true;
     }
 
 private:
-    MdbHandle* m_mdb;
-    MdbTableDef* m_table;
-    QStringList m_names;
-    std::vector<std::vector<char>> m_buffers;
-    std::vector<int> m_lengths;
+    std::shared_ptr<Reader> m_reader;
+    QStringList m_columns;
+    int m_number;
     bool m_done = false;
 };
 
-class MdbDatabase final : public JetDatabase
+class ChildDatabase final : public JetDatabase
 {
 public:
-    explicit MdbDatabase(const QString& path)
+    ChildDatabase(const QString& path, const JetReadOptions& options)
+        : m_reader(std::make_shared<Reader>(path, options))
     {
-        if (detectJetVersion(path) == JetVersion::NotJet)
-            throw JetError("not a Jet database: " + path.toStdString());
-        m_mdb = mdb_open(QFile::encodeName(path).constData(), MDB_NOFLAGS);
-        if (!m_mdb)
-            throw JetError("the Jet database could not be opened: " + path.toStdString());
-        useWindowsJapaneseCodePage();
-        // The format mdb-export prints in the C locale, whatever the user's
-        // locale says.
-        mdb_set_date_fmt(m_mdb, "%m/%d/%y %H:%M:%S");
-        if (!mdb_read_catalog(m_mdb, MDB_TABLE)) {
-            mdb_close(m_mdb);
-            throw JetError("the table list of the Jet database could not be read");
-        }
+        const JetFrame names = m_reader->next();
+        for (const auto& name : names.texts)
+            m_names << name.value_or(QString());
     }
-    MdbDatabase(const MdbDatabase&) = delete;
-    MdbDatabase& operator=(const MdbDatabase&) = delete;
-    ~MdbDatabase() override { mdb_close(m_mdb); }
 
-    QStringList tableNames() const override
-    {
-        QStringList names;
-        for (unsigned i = 0; i < m_mdb->num_catalog; ++i) {
-            auto* entry = static_cast<MdbCatalogEntry*>(g_ptr_array_index(m_mdb->catalog, i));
-            if (entry->object_type == MDB_TABLE && mdb_is_user_table(entry))
-                names << fromLibrary(entry->object_name);
-        }
-        return names;
-    }
+    QStringList tableNames() const override { return m_names; }
 
     std::unique_ptr<JetTable> openTable(const QString& name) override
     {
-        // Looked up here rather than by the library, whose name comparison
-        // folds ASCII letters only: the catalogue's table names are Japanese.
-        for (unsigned i = 0; i < m_mdb->num_catalog; ++i) {
-            auto* entry = static_cast<MdbCatalogEntry*>(g_ptr_array_index(m_mdb->catalog, i));
-            if (entry->object_type != MDB_TABLE || !mdb_is_user_table(entry) ||
-                fromLibrary(entry->object_name).compare(name, Qt::CaseInsensitive) != 0)
-                continue;
-            MdbTableDef* table = mdb_read_table(entry);
-            if (!table)
-                throw JetError("table " + name.toStdString() + " could not be read");
-            return std::make_unique<MdbTable>(m_mdb, table);
-        }
-        throw JetError("no table " + name.toStdString());
+        // The process serves one table at a time: the rest of one left
+        // unread comes before the next. A table opened earlier ends there.
+        m_reader->skipTable();
+        if (name.contains(u'\n'))
+            throw JetError("no table " + name.toStdString());
+        m_reader->ask(name);
+        JetFrame frame = m_reader->next();
+        if (frame.type == 'M')
+            throw JetError("no table " + name.toStdString());
+        QStringList columns;
+        for (const auto& column : frame.texts)
+            columns << column.value_or(QString());
+        return std::make_unique<ChildTable>(m_reader, columns);
     }
 
 private:
-    // A Jet 3 file keeps its text in the code page its header names. For 932
-    // the library picks plain Shift_JIS, which lacks the characters Windows
-    // adds to it (①, ㈱, "～" as the full-width tilde): those would turn into
-    // "?" or another character. Windows wrote the file, so its code page is
-    // the one to read it with. A choice the user made in MDB_JET3_CHARSET
-    // stands.
-    void useWindowsJapaneseCodePage()
-    {
-        if (m_mdb->f->jet_version != MDB_VER_JET3 || m_mdb->f->code_page != 932 ||
-            qEnvironmentVariableIsSet("MDB_JET3_CHARSET"))
-            return;
-        mdb_iconv_close(m_mdb);
-        qputenv("MDB_JET3_CHARSET", "CP932");
-        mdb_iconv_init(m_mdb);
-        qunsetenv("MDB_JET3_CHARSET");
-    }
-
-    MdbHandle* m_mdb = nullptr;
+    std::shared_ptr<Reader> m_reader;
+    QStringList m_names;
 };
 
 } // namespace
 
 JetVersion detectJetVersion(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    // Only the first bytes of a regular file: a FIFO or a device in the
+    // file's place must not block the start, nor be read from.
+    const int fd =
+        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
         return JetVersion::NotJet;
-    const QByteArray head = file.read(kFormatByteOffset + 1);
-    if (head.size() < kFormatByteOffset + 1 ||
-        head.mid(4, sizeof(kJetMagic)) != QByteArray(kJetMagic, sizeof(kJetMagic)))
+    struct stat status {
+    };
+    char head[kFormatByteOffset + 1];
+    ssize_t got = 0;
+    if (fstat(fd, &status) == 0 && S_ISREG(status.st_mode)) {
+        while (got < ssize_t(sizeof head)) {
+            const ssize_t n = ::pread(fd, head + got, sizeof head - size_t(got), got);
+            if (n <= 0)
+                break;
+            got += n;
+        }
+    }
+    ::close(fd);
+    if (got < ssize_t(sizeof head) || std::memcmp(head + 4, kJetMagic, sizeof kJetMagic) != 0)
         return JetVersion::NotJet;
-    switch (head.at(kFormatByteOffset)) {
+    switch (head[kFormatByteOffset]) {
     case 0:
         return JetVersion::Jet3;
     case 1:
@@ -197,7 +345,36 @@ JetVersion detectJetVersion(const QString& path)
     }
 }
 
+std::unique_ptr<JetDatabase> openJetDatabase(const QString& path, const JetReadOptions& options)
+{
+    if (detectJetVersion(path) == JetVersion::NotJet)
+        throw JetError("not a Jet database: " + path.toStdString());
+    return std::make_unique<ChildDatabase>(path, options);
+}
+
 std::unique_ptr<JetDatabase> openJetDatabase(const QString& path)
 {
-    return std::make_unique<MdbDatabase>(path);
+    return openJetDatabase(path, JetReadOptions{});
+}
+
+QString jetReaderProgram()
+{
+    if (!programOverride().isEmpty())
+        return programOverride();
+    const QDir program(QCoreApplication::applicationDirPath());
+    const QString name = QStringLiteral("quilmo-jet-reader");
+    const QStringList candidates{
+        program.filePath(name),
+        QDir::cleanPath(program.filePath(QStringLiteral(QUILMO_LIBEXEC_FROM_BIN "/") + name)),
+        QStringLiteral(QUILMO_LIBEXEC_INSTALLED "/") + name};
+    for (const QString& candidate : candidates) {
+        if (QFileInfo(candidate).isExecutable())
+            return candidate;
+    }
+    return candidates.last();
+}
+
+void setJetReaderProgram(const QString& path)
+{
+    programOverride() = path;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -51,6 +52,40 @@ public:
     virtual std::unique_ptr<JetTable> openTable(const QString& name) = 0;
 };
 
-// Opens a Jet file read-only through libmdb. Throws JetError when the file
-// is missing or is not a Jet database.
+// How a Jet file is read: in a process of its own (quilmo-jet-reader, the
+// only part of the program that loads libmdb), within limits, so that a
+// damaged file can neither freeze nor end the program.
+struct JetReadOptions {
+    // The reading program and the arguments put before the file's path;
+    // empty: the installed quilmo-jet-reader.
+    QString program;
+    QStringList arguments;
+    // From the start to the last row, waiting included.
+    int timeLimitMs = 60000;
+    // Address space of the reading process.
+    qint64 memoryLimit = qint64(1) << 30;
+    // Told the number of rows read so far, now and then; also while the
+    // reading process is silent.
+    std::function<void(qint64 rows)> progress;
+    // Asked now and then; true ends the reading process, and the waiting
+    // call throws JetCancelled.
+    std::function<bool()> cancelled;
+};
+
+class JetCancelled : public JetError
+{
+public:
+    JetCancelled() : JetError("cancelled") {}
+};
+
+// Opens a Jet file read-only in a reading process and waits for its table
+// list. Throws JetError when the file is missing or is not a Jet database,
+// or when the reading fails: the message then says why, in a line for the
+// user. The window's events are handled while waiting.
+std::unique_ptr<JetDatabase> openJetDatabase(const QString& path, const JetReadOptions& options);
 std::unique_ptr<JetDatabase> openJetDatabase(const QString& path);
+
+// Where the reading program is looked for: beside the program (the build
+// folder), then the installed libexec folder. A path set here comes first.
+QString jetReaderProgram();
+void setJetReaderProgram(const QString& path);

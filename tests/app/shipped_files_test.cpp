@@ -46,6 +46,8 @@ TEST(ShippedFilesTest, InstalledTreeFindsThemUnderItsShareFolder)
     EXPECT_EQ(found, prefix + "/share/quilmo");
     expectShippedFilesIn(found);
     EXPECT_TRUE(QFileInfo(prefix + "/bin/quilmo").isExecutable());
+    // The Jet files of the old program are read by a program of its own.
+    EXPECT_TRUE(QFileInfo(prefix + "/libexec/quilmo/quilmo-jet-reader").isExecutable());
     for (const char* name : {"share/applications/org.example.quilmo.desktop",
                              "share/metainfo/org.example.quilmo.metainfo.xml",
                              "share/icons/hicolor/scalable/apps/org.example.quilmo.svg",

@@ -313,11 +313,12 @@ TEST_F(JetConversionTest, AKillDuringTheConversionLeavesTheJetFileAndTheNextStar
         // The next start removes the leftovers and asks again.
         FakeDialogs dialogs;
         dialogs.answer({false});
-        EXPECT_TRUE(offerJetConversion(dialogs, dir.path(),
-                                       [](const QString&) -> std::unique_ptr<JetDatabase> {
-                                           ADD_FAILURE() << "opened after No";
-                                           return nullptr;
-                                       }));
+        EXPECT_TRUE(offerJetConversion(
+            dialogs, dir.path(),
+            [](const QString&, const JetReadOptions&) -> std::unique_ptr<JetDatabase> {
+                ADD_FAILURE() << "opened after No";
+                return nullptr;
+            }));
         expectUntouched();
     }
 }

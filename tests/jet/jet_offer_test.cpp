@@ -34,10 +34,11 @@ protected:
     // Opens the fake whatever the path, and records that it was asked.
     JetOpener fakeOpener()
     {
-        return [this](const QString& opened) -> std::unique_ptr<JetDatabase> {
-            openedPath = opened;
-            return std::make_unique<FakeJetDatabase>(source);
-        };
+        return
+            [this](const QString& opened, const JetReadOptions&) -> std::unique_ptr<JetDatabase> {
+                openedPath = opened;
+                return std::make_unique<FakeJetDatabase>(source);
+            };
     }
 
     QTemporaryDir dir;

@@ -1,8 +1,11 @@
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 #include <QFile>
 #include <QTemporaryDir>
 
+#include "platform/jet_frames.h"
 #include "platform/jet_reader.h"
 
 namespace
@@ -75,6 +78,10 @@ TEST(JetDetection, OtherFilesAreNotJet)
     EXPECT_EQ(detectJetVersion(write("empty.mdb", {})), JetVersion::NotJet);
     EXPECT_EQ(detectJetVersion(dir.filePath("missing.mdb")), JetVersion::NotJet);
     EXPECT_EQ(detectJetVersion(dir.path()), JetVersion::NotJet);
+    // Not read at all, and never waited on.
+    const QString fifo = dir.filePath("fifo.mdb");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    EXPECT_EQ(detectJetVersion(fifo), JetVersion::NotJet);
 }
 
 TEST(JetReader, Jet4TablesColumnsAndEveryValue)
@@ -154,6 +161,26 @@ TEST(JetReader, NonJetFilesAreRefused)
     EXPECT_THROW(openJetDatabase(dir.filePath("missing.mdb")), JetError);
 }
 
+TEST(JetReader, ACrashOfTheLibraryIsAFailureWithItsCause)
+{
+    // A table without a name, whose rows the library reads past its pages.
+    auto db =
+        openJetDatabase(QStringLiteral(QUILMO_FIXTURES_DIR "/jet-hostile/data-page-map-segv.mdb"));
+    EXPECT_EQ(db->tableNames(), (QStringList{"", "Table1", "Table2", "Table3", "Table4"}));
+    try {
+        auto table = db->openTable(QString());
+        JetRow row;
+        while (table->nextRow(row)) {
+        }
+        ADD_FAILURE() << "no failure";
+    } catch (const JetError& error) {
+        EXPECT_STREQ(error.what(),
+                     "ファイルの壊れた箇所で読み取りのプロセスが異常終了しました（シグナル 11）");
+    }
+    // The same failure for whatever is asked next.
+    EXPECT_THROW(db->openTable("Table1"), JetError);
+}
+
 TEST(JetReader, FixtureStaysByteForByte)
 {
     QFile before(jetFixture("jet4-sample.mdb"));
@@ -223,4 +250,81 @@ TEST(JetReader, Jet3JapaneseTextIsReadInTheWindowsCodePage)
     ASSERT_EQ(rows.size(), 2u);
     EXPECT_EQ(rows[1][0].value_or(QString()), QStringLiteral("あ～①g"));
     EXPECT_EQ(rows[1][1].value_or(QString()), "hijklmnop");
+}
+
+namespace
+{
+
+QByteArray u32(quint32 value)
+{
+    QByteArray bytes(4, '\0');
+    for (int i = 0; i < 4; ++i)
+        bytes[i] = char((value >> (8 * i)) & 0xff);
+    return bytes;
+}
+QByteArray text(const QByteArray& value)
+{
+    return u32(quint32(value.size())) + value;
+}
+QByteArray frame(char type, const QByteArray& payload)
+{
+    return QByteArray(1, type) + u32(quint32(payload.size())) + payload;
+}
+
+} // namespace
+
+TEST(JetFrames, EveryFaultOfTheReadingProcessOutputIsCaught)
+{
+    const QByteArray names = frame('N', u32(1) + text("T"));
+    const QByteArray columns = frame('C', u32(2) + text("a") + text("b"));
+    struct Case {
+        const char* what;
+        QByteArray bytes;
+        const char* error; // nullptr: read to its end without a fault
+    };
+    const Case cases[] = {
+        {"a sound exchange",
+         names + columns + frame('R', u32(2) + text("x") + u32(0xffffffff)) + frame('E', u32(1)) +
+             frame('M', {}),
+         nullptr},
+        {"rows first", frame('R', u32(0)), "the output does not begin with the table list"},
+        {"unknown type", frame('Z', {}), "a frame of an unknown type"},
+        {"too long", QByteArray("N") + u32(16u << 20 | 1),
+         "a frame is longer than any the format allows"},
+        {"count past its frame", frame('N', u32(3) + "abcd"),
+         "a count is larger than its frame or its bound"},
+        {"text longer than its frame", frame('N', u32(1) + u32(100) + "abcdefgh"),
+         "a text is longer than its frame"},
+        {"not UTF-8", frame('N', u32(1) + text("\xff\xfe")), "a text is not UTF-8"},
+        {"bytes after the fields", frame('N', u32(0) + "x"),
+         "a frame has bytes after its last field"},
+        {"number cut", frame('E', "ab"), "a frame ends inside a number"},
+        {"too many columns", frame('N', u32(0)) + frame('C', u32(1025) + QByteArray(4100, 'x')),
+         "a count is larger than its frame or its bound"},
+        {"unasked table", names + columns, "a frame nothing was asked for"},
+        {"row too narrow", names + columns + frame('R', u32(1) + text("x")),
+         "a row has another number of cells than the table has columns"},
+        {"row count wrong", names + columns + frame('E', u32(1)),
+         "a table ends with another number of rows than were sent"},
+        {"after the failure", names + frame('F', text("broken")) + names,
+         "a frame after the failure"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        JetFrameReader reader;
+        reader.append(c.bytes);
+        std::string error;
+        // A table is asked for after the list and after each table's end,
+        // but for the case of frames sent unasked.
+        const bool ask = std::string(c.what) != "unasked table";
+        try {
+            while (auto got = reader.next()) {
+                if (ask && (got->type == 'N' || got->type == 'E'))
+                    reader.tableAsked();
+            }
+        } catch (const JetFrameError& fault) {
+            error = fault.what();
+        }
+        EXPECT_EQ(error, c.error ? c.error : "");
+    }
 }
