@@ -9,9 +9,9 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
+#include "help/help_page.h"
 #include "maint/drive_conversion.h"
 #include "platform/dialogs.h"
-#include "help/help_page.h"
 #include "store/catalogue_db.h"
 #include "store/schema.h"
 #include "ui/look.h"
@@ -20,7 +20,8 @@
 
 const QString Form2::kHomePage = QStringLiteral("https://quilmo.example.org/");
 
-namespace {
+namespace
+{
 
 const QColor kLightOrange(255, 224, 192);
 const QColor kLightYellow(255, 255, 192);
@@ -119,12 +120,8 @@ Form2::Form2(Form1& form)
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("環境設定"));
     setFixedSize(twipsToPixels(kWidthTwips), twipsToPixels(kHeightTwips));
-    {
-        QPalette palette = this->palette();
-        palette.setColor(QPalette::Window, kLightOrange);
-        setPalette(palette);
-        setAutoFillBackground(true);
-    }
+    useDesignFont(this);
+    paintDesignBackground(this, kLightOrange);
 
     Text1 = makeReadOnlyText(this, "Text1", informationText());
     Text1->setFont(designFont(QStringLiteral("ＭＳ ゴシック"), 9));
