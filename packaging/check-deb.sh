@@ -26,8 +26,9 @@ grep -q '^ Maintainer: .' <<<"$info" || missing+=("Maintainer")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 dpkg-deb --fsys-tarfile "$deb" | tar -x -C "$work" ./usr/bin/quilmo
+multiarch=$(dpkg-architecture -qDEB_HOST_MULTIARCH)
 for library in $(readelf -d "$work/usr/bin/quilmo" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p'); do
-  owner=$(dpkg -S "*/$library" 2>/dev/null | head -n1 | sed 's/[:,].*//') || true
+  owner=$(dpkg -S "*/$multiarch/$library" 2>/dev/null | head -n1 | sed 's/[:,].*//') || true
   if [ -z "$owner" ]; then
     missing+=("the package of $library on this machine")
   elif ! grep -qx "$owner" <<<"$depends"; then
