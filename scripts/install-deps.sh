@@ -17,6 +17,8 @@ QUILMO_PACKAGES=(
   # The tests validate the desktop entry and the metainfo; cpack -G DEB reads
   # the linked libraries' packages with dpkg-shlibdeps.
   desktop-file-utils appstream dpkg-dev
+  # CI checks the Debian package as Debian does.
+  lintian
   # The fuzz targets are built with clang; libFuzzer and the sanitizers'
   # runtimes are only recommended by it.
   clang libclang-rt-dev

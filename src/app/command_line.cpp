@@ -4,11 +4,66 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 
+namespace
+{
+
+// The options QGuiApplication and QApplication take from the command line
+// themselves. Session managers add -session when they restore a desktop, so
+// refusing them would keep the program from coming back.
+const char* const kQtOptionsWithValue[] = {
+    "platform",        "platformpluginpath", "platformtheme", "plugin",
+    "qwindowgeometry", "qwindowicon",        "qwindowtitle",  "session",
+    "display",         "geometry",           "style",         "stylesheet"};
+const char* const kQtFlags[] = {"reverse", "widgetcount", "nograb", "dograb", "testability"};
+// Only these also take their value after "=".
+const char* const kQtOptionsWithJoinedValue[] = {"style", "stylesheet", "qmljsdebugger"};
+
+bool isOneOf(QStringView name, const auto& names)
+{
+    for (const char* candidate : names)
+        if (name == QLatin1String(candidate))
+            return true;
+    return false;
+}
+
+// The arguments without Qt's own options and their values. Qt reads its
+// options with one dash or two.
+QStringList withoutQtOptions(const QStringList& arguments)
+{
+    QStringList rest;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString& argument = arguments[i];
+        QStringView name(argument);
+        if (i == 0 || !name.startsWith(QLatin1Char('-')) || name == QLatin1String("--")) {
+            rest << argument;
+            continue;
+        }
+        name = name.mid(name.startsWith(QLatin1String("--")) ? 2 : 1);
+        const qsizetype equals = name.indexOf(QLatin1Char('='));
+        const QStringView key = equals < 0 ? name : name.left(equals);
+        if (equals >= 0) {
+            if (isOneOf(key, kQtOptionsWithJoinedValue))
+                continue;
+        } else if (isOneOf(key, kQtFlags)) {
+            continue;
+        } else if (isOneOf(key, kQtOptionsWithValue)) {
+            if (i + 1 < arguments.size())
+                ++i;
+            continue;
+        }
+        rest << argument;
+    }
+    return rest;
+}
+
+} // namespace
+
 CommandLine parseCommandLine(const QStringList& arguments)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(
-        QStringLiteral("QUILMO: 文書・プログラム・ホームページのカタログとランチャー"));
+        QStringLiteral("QUILMO: 文書・プログラム・ホームページのカタログとランチャー\n"
+                       "Qt の標準オプション（-style、-platform、-reverse など）も使えます。"));
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
                                   QStringLiteral("このヘルプを表示します。"));
     const QCommandLineOption version(QStringLiteral("version"),
@@ -23,7 +78,7 @@ CommandLine parseCommandLine(const QStringList& arguments)
 
     CommandLine result;
     const QString name = QCoreApplication::applicationName();
-    if (!parser.parse(arguments)) {
+    if (!parser.parse(withoutQtOptions(arguments))) {
         result.action = CommandLine::Action::Fail;
         result.text = QStringLiteral("%1: %2\n").arg(name, parser.errorText());
     } else if (parser.isSet(help)) {

@@ -14,5 +14,7 @@ struct CommandLine {
 };
 
 // Reads arguments (the program's name first). Works before any application
-// object exists, so --help and --version answer without a display.
+// object exists, so --help and --version answer without a display. Qt's own
+// options (-style Fusion, -platform wayland, -reverse, -session ID, ...) are
+// passed over here and left for QApplication to take.
 CommandLine parseCommandLine(const QStringList& arguments);

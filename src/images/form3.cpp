@@ -14,10 +14,12 @@
 #include <QStorageInfo>
 #include <QStyle>
 
+#include "ui/look.h"
 #include "ui/main/form1.h"
 #include "ui/twips.h"
 
-namespace {
+namespace
+{
 
 // True when path is folder itself or lies below it.
 bool isInside(const QString& path, const QString& folder)
@@ -162,7 +164,8 @@ void FolderTree::openIndex(const QModelIndex& index)
         setPath(m_root, m_folders->pathOf(index));
 }
 
-namespace {
+namespace
+{
 
 // The volume that holds folder; the file system root when none is known.
 QString volumeRoot(const QString& folder)
@@ -182,6 +185,7 @@ Form3::Form3(Form1& form, const QString& folder)
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("作業フォルダの参照"));
     setFixedSize(twipsToPixels(kWidthTwips), twipsToPixels(kHeightTwips));
+    useDesignFont(this);
 
     Drive1 = new QComboBox(this);
     Drive1->setObjectName(QStringLiteral("Drive1"));

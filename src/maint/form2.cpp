@@ -120,12 +120,8 @@ Form2::Form2(Form1& form)
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("環境設定"));
     setFixedSize(twipsToPixels(kWidthTwips), twipsToPixels(kHeightTwips));
-    {
-        QPalette palette = this->palette();
-        palette.setColor(QPalette::Window, kLightOrange);
-        setPalette(palette);
-        setAutoFillBackground(true);
-    }
+    useDesignFont(this);
+    paintDesignBackground(this, kLightOrange);
 
     Text1 = makeReadOnlyText(this, "Text1", informationText());
     Text1->setFont(designFont(QStringLiteral("ＭＳ ゴシック"), 9));

@@ -45,12 +45,25 @@ QFont smallFont()
     return designFont(QStringLiteral("ＭＳ Ｐゴシック"), 8.25);
 }
 
-void paintLightGreen(QWidget* widget)
+void paintDesignBackground(QWidget* widget, const QColor& background)
 {
     QPalette palette = widget->palette();
-    palette.setColor(QPalette::Window, kLightGreen);
+    palette.setColor(QPalette::Window, background);
+    // The theme's text colour is made for the theme's own background; on a
+    // dark theme it is light grey, unreadable on these light colours.
+    palette.setColor(QPalette::WindowText, Qt::black);
     widget->setPalette(palette);
     widget->setAutoFillBackground(true);
+}
+
+void paintLightGreen(QWidget* widget)
+{
+    paintDesignBackground(widget, kLightGreen);
+}
+
+void useDesignFont(QWidget* window)
+{
+    window->setFont(designFont(QStringLiteral("ＭＳ Ｐゴシック"), 9));
 }
 
 void setPointerCustom(QWidget* widget)

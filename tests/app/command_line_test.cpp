@@ -52,4 +52,34 @@ TEST(CommandLineTest, WrongCommandLinesFailWithAReason)
     }
 }
 
+TEST(CommandLineTest, QtsOwnOptionsAreLeftToQt)
+{
+    struct Row {
+        QStringList arguments;
+        Action action;
+        QString dataFolder;
+    };
+    const Row rows[] = {
+        {{"-style", "Fusion"}, Action::Run, {}},
+        {{"-style=Fusion", "--data-folder", "d"}, Action::Run, "d"},
+        {{"-platform", "wayland", "-reverse", "--data-folder=d"}, Action::Run, "d"},
+        {{"--platform", "offscreen", "-session", "1234-abcd"}, Action::Run, {}},
+        // The value of a Qt option is Qt's, even when it looks like ours.
+        {{"-qwindowtitle", "--version", "-stylesheet", "a.qss"}, Action::Run, {}},
+        {{"-session", "x", "--version"}, Action::ShowVersion, {}},
+        {{"-style", "Fusion", "--help"}, Action::ShowHelp, {}},
+        // Only Qt's own names are passed over.
+        {{"-styles", "Fusion"}, Action::Fail, {}},
+        {{"-reverse", "stray"}, Action::Fail, {}},
+        {{"-reverse=yes"}, Action::Fail, {}},
+        // Qt reads no value after "=" here, so it would not take this one.
+        {{"-platform=wayland"}, Action::Fail, {}},
+    };
+    for (const Row& row : rows) {
+        const CommandLine line = parse(row.arguments);
+        EXPECT_EQ(line.action, row.action) << row.arguments.join(' ').toStdString();
+        EXPECT_EQ(line.dataFolder, row.dataFolder) << row.arguments.join(' ').toStdString();
+    }
+}
+
 } // namespace

@@ -77,4 +77,46 @@ TEST_F(ProgramTest, DataFolderOnTheCommandLineIsUsed)
     EXPECT_FALSE(QFileInfo::exists(catalogueFilePath(program())));
 }
 
+TEST_F(ProgramTest, QtsOwnOptionsReachQt)
+{
+    struct Row {
+        QStringList arguments;
+        // Qt's answer on standard error, when the option shows in one.
+        QString said;
+    };
+    const Row rows[] = {
+        // No display and no platform in the environment: only the option can
+        // give Qt the platform it opens the window on.
+        {{"-platform", "offscreen"}, {}},
+        {{"-platform", "offscreen", "-style", "NoSuchStyle"}, "NoSuchStyle"},
+        {{"-platform", "offscreen", "-reverse", "-session", "1234-abcd"}, {}},
+        {{"--platform", "offscreen", "-style=Fusion", "--data-folder", "選んだ"}, {}},
+    };
+    for (const Row& row : rows) {
+        const QString data = root.filePath("data");
+        QDir(data).removeRecursively();
+        auto environment = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+            environment.remove(name);
+        environment.insert("XDG_DATA_HOME", root.filePath("xdg"));
+        process.setProcessEnvironment(environment);
+        process.setWorkingDirectory(root.path());
+        QStringList arguments = row.arguments;
+        if (!arguments.contains("--data-folder"))
+            arguments << "--data-folder" << data;
+        const QString catalogue =
+            catalogueFilePath(arguments.contains("選んだ") ? root.filePath("選んだ") : data);
+        process.start(program() + "/quilmo", arguments);
+        ASSERT_TRUE(process.waitForStarted());
+        EXPECT_TRUE(QTest::qWaitFor([&] { return QFileInfo(catalogue).size() > 0; }, 60000))
+            << row.arguments.join(' ').toStdString();
+        EXPECT_EQ(process.state(), QProcess::Running) << row.arguments.join(' ').toStdString();
+        process.kill();
+        process.waitForFinished();
+        const QString said = QString::fromLocal8Bit(process.readAllStandardError());
+        EXPECT_TRUE(said.contains(row.said)) << said.toStdString();
+        EXPECT_FALSE(said.contains("Unknown option")) << said.toStdString();
+    }
+}
+
 } // namespace

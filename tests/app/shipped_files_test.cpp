@@ -1,6 +1,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -48,12 +49,18 @@ TEST(ShippedFilesTest, InstalledTreeFindsThemUnderItsShareFolder)
     EXPECT_TRUE(QFileInfo(prefix + "/bin/quilmo").isExecutable());
     // The Jet files of the old program are read by a program of its own.
     EXPECT_TRUE(QFileInfo(prefix + "/libexec/quilmo/quilmo-jet-reader").isExecutable());
-    for (const char* name : {"share/applications/org.example.quilmo.desktop",
-                             "share/metainfo/org.example.quilmo.metainfo.xml",
-                             "share/icons/hicolor/scalable/apps/org.example.quilmo.svg",
-                             "share/icons/hicolor/16x16/apps/org.example.quilmo.png",
-                             "share/icons/hicolor/32x32/apps/org.example.quilmo.png"})
+    for (const char* name :
+         {"share/applications/org.example.quilmo.desktop",
+          "share/metainfo/org.example.quilmo.metainfo.xml",
+          "share/icons/hicolor/scalable/apps/org.example.quilmo.svg", "share/man/man1/quilmo.1.gz",
+          "share/man/ja/man1/quilmo.1.gz", "share/doc/quilmo/copyright"})
         EXPECT_TRUE(QFileInfo(prefix + "/" + name).isFile()) << name;
+    for (int size : {16, 24, 32, 48, 64, 128, 256}) {
+        const QString icon =
+            prefix +
+            QStringLiteral("/share/icons/hicolor/%1x%1/apps/org.example.quilmo.png").arg(size);
+        EXPECT_EQ(QImage(icon).size(), QSize(size, size)) << icon.toStdString();
+    }
     // Nothing of the catalogue is installed: it belongs to each user.
     EXPECT_FALSE(QFileInfo::exists(found + "/QUILMO.mdb"));
 }

@@ -25,7 +25,8 @@
 #include "ui/shape.h"
 #include "ui/twips.h"
 
-namespace {
+namespace
+{
 
 template <typename W> W* named(W* widget, const char* name)
 {
@@ -77,15 +78,21 @@ Form1::Form1(const Services& services, QString dataFolder, QString sharedFolder,
     // Fixed size, and only a title bar: no maximise, minimise or close box.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     setFixedSize(twipsToPixels(7950), twipsToPixels(6105));
+    useDesignFont(this);
     paintLightGreen(this);
 
-    QIcon icon;
+    // The icon theme's copy under the application id, the one the desktop
+    // entry and the dock show; the shipped files when no theme has it, as
+    // when the program runs from its build folder.
+    QIcon shipped;
     for (const char* size : {"16", "32"}) {
-        const QString file = QDir(m_sharedFolder).filePath(
-            QStringLiteral("icons/quilmo-%1.png").arg(QLatin1String(size)));
+        const QString file =
+            QDir(m_sharedFolder)
+                .filePath(QStringLiteral("icons/quilmo-%1.png").arg(QLatin1String(size)));
         if (QFile::exists(file))
-            icon.addFile(file);
+            shipped.addFile(file);
     }
+    const QIcon icon = QIcon::fromTheme(QStringLiteral("org.example.quilmo"), shipped);
     if (!icon.isNull())
         setWindowIcon(icon);
 
@@ -173,6 +180,12 @@ void Form1::buildTitleList()
     Label15->setAlignment(Qt::AlignCenter);
     placeTwips(Label15, 1710, 645, 930, 180);
     List1 = named(new ListBox(this), "List1");
+    {
+        QPalette palette = List1->palette();
+        palette.setColor(QPalette::Base, Qt::white);
+        palette.setColor(QPalette::Text, Qt::black);
+        List1->setPalette(palette);
+    }
     placeTwips(List1, 75, 825, 3135, 2760);
     Label3 = makeLabel(this, "Label3", QStringLiteral("タイトル絞込み検索文字列"));
     placeTwips(Label3, 120, 3690, 2325, 210);
@@ -232,10 +245,14 @@ void Form1::buildCommandRow()
         int width;
     };
     const Row rows[] = {
-        {&Command10, "Command10", "クリア", 30, 855},    {&Command3, "Command3", "登録", 885, 1000},
-        {&Command4, "Command4", "更新", 1890, 1000},     {&Command5, "Command5", "削除", 2895, 1000},
-        {&Command6, "Command6", "起動", 3900, 1000},     {&Command7, "Command7", "環境設定", 4905, 1000},
-        {&Command18, "Command18", "HELP", 5910, 960},    {&Command11, "Command11", "終了", 6870, 1050},
+        {&Command10, "Command10", "クリア", 30, 855},
+        {&Command3, "Command3", "登録", 885, 1000},
+        {&Command4, "Command4", "更新", 1890, 1000},
+        {&Command5, "Command5", "削除", 2895, 1000},
+        {&Command6, "Command6", "起動", 3900, 1000},
+        {&Command7, "Command7", "環境設定", 4905, 1000},
+        {&Command18, "Command18", "HELP", 5910, 960},
+        {&Command11, "Command11", "終了", 6870, 1050},
     };
     for (const Row& row : rows) {
         *row.button = makeButton(this, row.name, QString::fromUtf8(row.caption));
