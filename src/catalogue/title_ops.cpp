@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QPlainTextEdit>
 
+#include "catalogue/backup_ops.h"
 #include "catalogue/category_ops.h"
 #include "store/catalogue_db.h"
 #include "store/field_text.h"
@@ -244,6 +245,7 @@ void SplitLinkTargets(Form1& form, const QString& stored)
 
 bool RegisterTitle(Form1& form)
 {
+    BackupDailyIfDue(form);
     // The blanks reach the editor only once the title is stored: a refused
     // registration leaves every field exactly as typed.
     try {
@@ -260,6 +262,7 @@ bool RegisterTitle(Form1& form)
 
 void UpdateTitle(Form1& form)
 {
+    BackupDailyIfDue(form);
     try {
         CatalogueDb db(form.databasePath());
         ReadTitle& kept = readTitleOf(form);
@@ -302,6 +305,7 @@ void UpdateTitle(Form1& form)
 
 void DeleteTitle(Form1& form)
 {
+    BackupDailyIfDue(form);
     try {
         CatalogueDb db(form.databasePath());
         ReadTitle& kept = readTitleOf(form);
