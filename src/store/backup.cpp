@@ -68,6 +68,11 @@ QString copyDatabase(const QString& from, const QString& to, bool createTarget)
     } else {
         sqlite3_busy_timeout(source, kBusyMs);
         sqlite3_busy_timeout(target, kBusyMs);
+        // A new file under a staging name needs no journal: a copy cut short
+        // is thrown away whole. It is synced once when complete instead.
+        if (createTarget)
+            sqlite3_exec(target, "PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF", nullptr,
+                         nullptr, nullptr);
         sqlite3_backup* copy = sqlite3_backup_init(target, "main", source, "main");
         if (!copy) {
             error = engineError(target, QStringLiteral("コピーを始められません"));
@@ -93,6 +98,13 @@ QString copyDatabase(const QString& from, const QString& to, bool createTarget)
     }
     sqlite3_close_v2(target);
     sqlite3_close_v2(source);
+    if (error.isEmpty() && createTarget) {
+        const int fd = ::open(toName.constData(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0 || ::fsync(fd) != 0)
+            error = QStringLiteral("コピーを書き込めません");
+        if (fd >= 0)
+            ::close(fd);
+    }
     return error;
 }
 

@@ -255,6 +255,9 @@ ImportData readCsv(const QByteArray& text)
                 readable = false;
                 break;
             }
+            // A spreadsheet keeps a line break in a cell as a lone LF; the
+            // catalogue's line breaks are CR LF.
+            value.replace("\r\n", "\n").replace("\n", "\r\n");
             // Optional fields are never stored empty.
             if (value.isEmpty() && c >= 2)
                 value = " ";
