@@ -3,7 +3,6 @@
 #include <QPixmap>
 #include <QPointer>
 
-#include "catalogue/backup_ops.h"
 #include "memo/memo_files.h"
 #include "platform/dialogs.h"
 #include "platform/paint.h"
@@ -61,7 +60,6 @@ void Form1::Command39_Click()
         m_services.dialogs->inform(this, QStringLiteral("タイトルを入力してください。"));
         return;
     }
-    Module1::BackupDailyIfDue(*this);
     const auto path = memo::memoFilePath(m_programFolder, title);
     if (!path || !memo::writeMemo(*path, memoPicture(*this)))
         Text8->setText(QStringLiteral("手書きメモ・ファイルの保存でエラーが発生しました。"));

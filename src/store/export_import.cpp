@@ -422,10 +422,6 @@ ExportReport exportJson(SqliteDatabase& db, const QString& file, const QString& 
                                                 .arg(kOptionName, kOptionValue, kOptionTable));
 
     const QString memosOut = memoFolderBeside(file);
-    if (!memoFolder.isEmpty() && !QDir().mkpath(memosOut)) {
-        report.error = QStringLiteral("フォルダ %1 を作れません").arg(memosOut);
-        return report;
-    }
     QByteArray out;
     out.reserve(titles.size() * 200 + 1024);
     out += "{\n\"format\": \"" + kFormat.toUtf8() + "\",\n\"version\": 1,\n\"categories\": [";
@@ -449,8 +445,11 @@ ExportReport exportJson(SqliteDatabase& db, const QString& file, const QString& 
             const QString source = memos.filePath(QString::fromUtf8(name) + kMemoSuffix);
             const QString target = QStringLiteral("%1.png").arg(i + 1);
             if (QFileInfo(source).isFile()) {
+                // The folder is made with the first memo, so an export without
+                // memos leaves no empty folder behind.
                 QFile::remove(QDir(memosOut).filePath(target));
-                if (!QFile::copy(source, QDir(memosOut).filePath(target))) {
+                if (!QDir().mkpath(memosOut) ||
+                    !QFile::copy(source, QDir(memosOut).filePath(target))) {
                     report.error = QStringLiteral("メモ %1 を書き出せません").arg(shownName(name));
                     return report;
                 }
