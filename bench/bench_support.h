@@ -14,6 +14,7 @@ public:
     bool askYesNo(QWidget*, const QString&, const QString&) override { return false; }
     void inform(QWidget*, const QString&) override {}
     std::optional<QString> openFile(QWidget*, const OpenFileRequest&) override { return {}; }
+    std::optional<QString> saveFile(QWidget*, const OpenFileRequest&) override { return {}; }
 };
 
 class StayingProcess final : public ProcessControl {

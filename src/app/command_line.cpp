@@ -75,6 +75,17 @@ CommandLine parseCommandLine(const QStringList& arguments)
     parser.addOption(help);
     parser.addOption(version);
     parser.addOption(dataFolder);
+    const QCommandLineOption listBackups(QStringLiteral("list-backups"),
+                                         QStringLiteral("バックアップの一覧を表示します。"));
+    const QCommandLineOption restore(
+        QStringLiteral("restore"),
+        QStringLiteral("バックアップ NAME からカタログと手書きメモを復元します。"), QStringLiteral("NAME"));
+    const QCommandLineOption exportTo(
+        QStringLiteral("export"),
+        QStringLiteral("カタログを FILE（.json または .csv）に書き出します。"), QStringLiteral("FILE"));
+    parser.addOption(listBackups);
+    parser.addOption(restore);
+    parser.addOption(exportTo);
 
     CommandLine result;
     const QString name = QCoreApplication::applicationName();
@@ -104,6 +115,11 @@ CommandLine parseCommandLine(const QStringList& arguments)
             QStringLiteral("%1: --data-folder にフォルダを指定してください。\n").arg(name);
     } else {
         result.dataFolder = parser.value(dataFolder);
+        result.listBackups = parser.isSet(listBackups);
+        result.restoreName = parser.value(restore);
+        result.exportFile = parser.value(exportTo);
+        if (result.listBackups || parser.isSet(restore) || parser.isSet(exportTo))
+            result.action = CommandLine::Action::DataCommand;
     }
     return result;
 }

@@ -5,12 +5,16 @@
 
 // What the command line asks for.
 struct CommandLine {
-    enum class Action { Run, ShowHelp, ShowVersion, Fail };
+    enum class Action { Run, ShowHelp, ShowVersion, Fail, DataCommand };
     Action action = Action::Run;
     // The folder given with --data-folder, empty when none was given.
     QString dataFolder;
     // The text to print for ShowHelp, ShowVersion and Fail.
     QString text;
+    // DataCommand: what to do with the catalogue before any window opens.
+    bool listBackups = false;
+    QString restoreName;
+    QString exportFile;
 };
 
 // Reads arguments (the program's name first). Works before any application

@@ -4,6 +4,7 @@
 #include <QStringList>
 
 #include "app/command_line.h"
+#include "app/data_commands.h"
 #include "app/data_folder.h"
 #include "app/shipped_files.h"
 #include "app/start.h"
@@ -30,6 +31,10 @@ int main(int argc, char* argv[])
     case CommandLine::Action::Fail:
         std::fputs(commandLine.text.toLocal8Bit().constData(), stderr);
         return 2;
+    case CommandLine::Action::DataCommand: {
+        const QCoreApplication core(argc, argv);
+        return runDataCommand(commandLine);
+    }
     case CommandLine::Action::Run:
         break;
     }

@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 
+#include "catalogue/backup_ops.h"
 #include "store/catalogue_db.h"
 #include "store/category_queries.h"
 #include "store/title_queries.h"
@@ -61,6 +62,7 @@ std::optional<qint64> ListedCategoryRow(Form1& form, SqliteDatabase& db)
 
 void RegisterCategory(Form1& form)
 {
+    BackupDailyIfDue(form);
     try {
         CatalogueDb db(form.databasePath());
         catalogue::insertCategory(db, form.Combo1->currentText());

@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QLineEdit>
 
+#include "catalogue/backup_ops.h"
 #include "store/catalogue_db.h"
 #include "store/field_text.h"
 #include "store/option_queries.h"
@@ -34,6 +35,7 @@ QString LoadMemoryOption(Form1& form)
 
 void SaveMemoryOption(Form1& form, const QString& value)
 {
+    BackupDailyIfDue(form);
     try {
         CatalogueDb db(form.databasePath());
         if (catalogue::writeMemoryOption(db, value))

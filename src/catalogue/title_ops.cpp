@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QPlainTextEdit>
 
+#include "catalogue/backup_ops.h"
 #include "catalogue/category_ops.h"
 #include "store/catalogue_db.h"
 #include "store/field_text.h"
@@ -249,6 +250,7 @@ void SplitLinkTargets(Form1& form, const QString& stored)
 
 bool RegisterTitle(Form1& form)
 {
+    BackupDailyIfDue(form);
     // The blanks reach the editor only once the title is stored: a refused
     // registration leaves every field exactly as typed.
     try {
@@ -265,6 +267,7 @@ bool RegisterTitle(Form1& form)
 
 void UpdateTitle(Form1& form)
 {
+    BackupDailyIfDue(form);
     try {
         CatalogueDb db(form.databasePath());
         ReadTitle& kept = readTitleOf(form);
@@ -313,6 +316,7 @@ void UpdateTitle(Form1& form)
 
 void DeleteTitle(Form1& form)
 {
+    BackupDailyIfDue(form);
     try {
         CatalogueDb db(form.databasePath());
         ReadTitle& kept = readTitleOf(form);

@@ -9,6 +9,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
+#include "catalogue/backup_ops.h"
 #include "help/help_page.h"
 #include "maint/drive_conversion.h"
 #include "platform/dialogs.h"
@@ -284,6 +285,7 @@ void Form2::convertRow(QLineEdit* oldField, QLineEdit* newField, const QString& 
         return;
     }
 
+    Module1::BackupBeforeOperation(m_form, QStringLiteral("ドライブ変換"));
     conversion::ColumnConversion result;
     try {
         CatalogueDb db(m_form.databasePath());

@@ -104,3 +104,15 @@ std::optional<QString> QtDialogs::openFile(QWidget* parent, const OpenFileReques
         return std::nullopt;
     return dialog.selectedFiles().first();
 }
+
+std::optional<QString> QtDialogs::saveFile(QWidget* parent, const OpenFileRequest& request)
+{
+    QFileDialog dialog(parent, request.title, request.folder, qtFileFilter(request.filter));
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    if (!request.fileName.isEmpty())
+        dialog.selectFile(request.fileName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().first();
+}

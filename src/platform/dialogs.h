@@ -40,6 +40,9 @@ public:
     virtual void inform(QWidget* parent, const QString& text) = 0;
     // The modal Open dialog: the chosen file, or nullopt when the user cancelled.
     virtual std::optional<QString> openFile(QWidget* parent, const OpenFileRequest& request) = 0;
+    // The modal Save dialog, which asks before replacing a file: the chosen
+    // file, or nullopt when the user cancelled.
+    virtual std::optional<QString> saveFile(QWidget* parent, const OpenFileRequest& request) = 0;
 };
 
 class QtDialogs final : public Dialogs {
@@ -47,4 +50,5 @@ public:
     bool askYesNo(QWidget* parent, const QString& text, const QString& title) override;
     void inform(QWidget* parent, const QString& text) override;
     std::optional<QString> openFile(QWidget* parent, const OpenFileRequest& request) override;
+    std::optional<QString> saveFile(QWidget* parent, const OpenFileRequest& request) override;
 };

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/database.h"
+#include "store/backup.h"
 #include "store/catalogue_db.h"
 
 namespace
@@ -117,6 +119,68 @@ TEST_F(ProgramTest, QtsOwnOptionsReachQt)
         EXPECT_TRUE(said.contains(row.said)) << said.toStdString();
         EXPECT_FALSE(said.contains("Unknown option")) << said.toStdString();
     }
+}
+
+// The terminal commands answer without a display and open no window: a
+// backup listed, a catalogue exported and restored, and each failure with its
+// own exit status and a reason on standard error.
+TEST_F(ProgramTest, BackupAndExportCommandsAnswerOnTheTerminal)
+{
+    const QString data = root.filePath("data");
+    ASSERT_TRUE(QDir().mkpath(data + "/手書きメモ"));
+    ASSERT_TRUE(createCatalogueIfMissing(catalogueFilePath(data)));
+    {
+        SqliteDatabase db(catalogueFilePath(data));
+        db.exec("INSERT INTO カテゴリ VALUES ('本')");
+        db.exec("INSERT INTO タイトル VALUES ('a,\"b\"', ' ', ' ', ' ', '本', ' ', ' ')");
+    }
+    auto run = [&](const QStringList& arguments, QByteArray* out = nullptr) {
+        QProcess command;
+        auto environment = QProcessEnvironment::systemEnvironment();
+        environment.remove("DISPLAY");
+        environment.remove("WAYLAND_DISPLAY");
+        environment.remove("QT_QPA_PLATFORM");
+        command.setProcessEnvironment(environment);
+        command.start(program() + "/quilmo", QStringList{"--data-folder", data} + arguments);
+        EXPECT_TRUE(command.waitForFinished(60000));
+        if (out)
+            *out = command.readAllStandardOutput() + command.readAllStandardError();
+        return command.exitCode();
+    };
+    struct Row {
+        QStringList arguments;
+        int status;
+        QString output;
+    };
+    const Row rows[] = {
+        {{"--list-backups"}, 0, ""},
+        {{"--export", root.filePath("out.csv")}, 0, "タイトル 1 件"},
+        {{"--export", root.filePath("out.txt")}, 2, ".json か .csv"},
+        {{"--export", root.filePath("out.csv/out.json")}, 1, "書き出せませんでした"},
+        {{"--restore", "nothing"}, 1, "見つかりません"},
+    };
+    for (const Row& row : rows) {
+        QByteArray out;
+        EXPECT_EQ(run(row.arguments, &out), row.status) << row.arguments.join(' ').toStdString();
+        EXPECT_TRUE(QString::fromUtf8(out).contains(row.output)) << out.toStdString();
+    }
+    QFile csv(root.filePath("out.csv"));
+    ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(csv.readAll().endsWith("\r\n本,\"a,\"\"b\"\"\",\" \",\" \",\" \",\" \",\" \"\r\n"));
+
+    // A backup listed by name is restored by that name; the state it
+    // replaced is listed first afterwards, as 復元.
+    const backup::BackupResult taken =
+        backup::takeBackup(data, backup::Kind::Operation, "カテゴリ「本」の削除");
+    ASSERT_TRUE(taken.info);
+    QByteArray listing;
+    EXPECT_EQ(run({"--list-backups"}, &listing), 0);
+    EXPECT_TRUE(listing.startsWith(taken.info->name.toUtf8() + "\t")) << listing.toStdString();
+    EXPECT_TRUE(listing.contains("\tカテゴリ「本」の削除\tカテゴリ 1\tタイトル 1\n"));
+    EXPECT_EQ(run({"--restore", taken.info->name}), 0);
+    EXPECT_EQ(run({"--list-backups"}, &listing), 0);
+    EXPECT_EQ(listing.count('\n'), 2);
+    EXPECT_TRUE(listing.contains("\t復元\t")) << listing.toStdString();
 }
 
 } // namespace

@@ -38,6 +38,11 @@ std::optional<QString> FakeDialogs::openFile(QWidget*, const OpenFileRequest& re
     return chosen;
 }
 
+std::optional<QString> FakeDialogs::saveFile(QWidget* parent, const OpenFileRequest& request)
+{
+    return openFile(parent, request);
+}
+
 QSize RecordingPictureLoader::pictureSize(const QString& path)
 {
     read << path;

@@ -39,6 +39,8 @@ public:
     void inform(QWidget* parent, const QString& text) override;
     // Answers the next Open dialog: a path, or nullopt for cancel.
     std::optional<QString> openFile(QWidget* parent, const OpenFileRequest& request) override;
+    // Answered from chosenFiles as the Open dialog is.
+    std::optional<QString> saveFile(QWidget* parent, const OpenFileRequest& request) override;
 
     std::vector<Shown> shown;
     std::deque<bool> answers;

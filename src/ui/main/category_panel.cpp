@@ -3,6 +3,7 @@
 #include <QLineEdit>
 
 #include "platform/dialogs.h"
+#include "catalogue/backup_ops.h"
 #include "catalogue/category_ops.h"
 #include "catalogue/title_ops.h"
 #include "ui/list_box.h"
@@ -34,6 +35,7 @@ void Form1::Command1_Click()
         List1->clear();
         Combo2->setEditText(QStringLiteral("選択"));
     } else if (mode == QStringLiteral("削除")) {
+        Module1::BackupBeforeOperation(*this, QStringLiteral("カテゴリ「%1」の削除").arg(category));
         if (!m_services.dialogs->askYesNo(
                 this,
                 category + QStringLiteral(" を削除しますか？\r\nこのカテゴリのタイトルは全て削除されます。"),

@@ -8,6 +8,7 @@
 // Complete, so code written against the scroll area it once was still compiles.
 #include "ui/picture_browser.h"
 
+class QAction;
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -103,6 +104,17 @@ public:
     void Command18_Click();
     void ie_OnQuit();
 
+    // Backups, export and import, from the context menu of the window's
+    // background and their shortcuts (maint/data_menu.cpp).
+    void RestoreMenu_Click();
+    void ExportMenu_Click();
+    void ImportMenu_Click();
+    // Shows the catalogue afresh after it was replaced or added to.
+    void reloadCatalogue();
+    QAction* RestoreAction;
+    QAction* ExportAction;
+    QAction* ImportAction;
+
     // Top band.
     QLabel* Label1;
     QComboBox* Combo1;
@@ -185,6 +197,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     void buildTopBand();
@@ -194,6 +207,7 @@ private:
     void buildBottomBand();
     void buildTabArea();
     void connectHandlers();
+    void buildDataMenu();
 
     Services m_services;
     QString m_programFolder;
