@@ -39,6 +39,9 @@ void LoadCategoryList(Form1& form)
     for (const NamedRow& category : categories)
         form.Combo1->addItem(category.name, category.row);
     form.Combo1->setEditText(categories.first().name);
+    // A line edit scrolls to the end of new text; a long category name is
+    // read from its beginning, as the status line's messages are.
+    form.Combo1->lineEdit()->setCursorPosition(0);
 }
 
 std::optional<qint64> ListedCategoryRow(Form1& form, SqliteDatabase& db)

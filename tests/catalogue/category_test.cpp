@@ -97,6 +97,8 @@ TEST_F(CategoryTest, ListFillsBoxWithEveryNameAndTheFirstAsText)
     EXPECT_TRUE(items.contains("Bob's"));
     EXPECT_TRUE(items.contains("音楽"));
     EXPECT_EQ(form->Combo1->currentText(), items.first());
+    // Shown from its start, however long it is.
+    EXPECT_EQ(form->Combo1->lineEdit()->cursorPosition(), 0);
     EXPECT_TRUE(status().isEmpty());
 }
 
