@@ -44,6 +44,10 @@ public:
     {
         return m_dialogs.openFile(parent, request);
     }
+    std::optional<QString> saveFile(QWidget* parent, const OpenFileRequest& request) override
+    {
+        return m_dialogs.saveFile(parent, request);
+    }
 
 private:
     Dialogs& m_dialogs;
