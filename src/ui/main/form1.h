@@ -8,6 +8,7 @@
 // Complete, so code written against the scroll area it once was still compiles.
 #include "ui/picture_browser.h"
 
+class QAction;
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -103,6 +104,11 @@ public:
     void Command18_Click();
     void ie_OnQuit();
 
+    // The search over every category, from its shortcut and the window's
+    // menus (catalogue/search_all_window.cpp).
+    void SearchAllMenu_Click();
+    QAction* SearchAllAction;
+
     // Top band.
     QLabel* Label1;
     QComboBox* Combo1;
@@ -194,6 +200,7 @@ private:
     void buildBottomBand();
     void buildTabArea();
     void connectHandlers();
+    void buildSearchAllAction();
 
     Services m_services;
     QString m_programFolder;
