@@ -88,33 +88,45 @@ QList<FoundTitle> searchAllTitles(SqliteDatabase& db, const QString& searchText)
     // A catalogue has few categories and each is looked up once, however
     // many of its titles are found.
     const std::vector<CategoryRow> rows = categoryRows(db);
-    // Node-based, so the owners the hits point at stay where they are.
-    std::unordered_map<QString, Owner> owners;
-    struct Listed {
-        const Owner* owner;
-        FoundTitle title;
-    };
-    std::vector<Listed> found;
+    // Each category's hits gather in a list of their own, in the engine's
+    // order; the lists are then joined in Japanese order of the categories,
+    // each keyed once. Keying every title's name as well would cost several
+    // times the query itself when the text finds most of a large catalogue.
+    std::unordered_map<QString, std::size_t> listOf;
+    std::vector<Owner> owners;
+    std::vector<QList<FoundTitle>> lists;
+    qsizetype total = 0;
     while (query.step()) {
         const QString category = query.text(2);
-        auto owner = owners.find(category);
-        if (owner == owners.end())
-            owner = owners.emplace(category, ownerOf(rows, category)).first;
-        const Owner& listed = owner->second;
-        found.push_back(
-            {&listed, FoundTitle{query.integer(0), query.text(1), listed.row, listed.name}});
+        auto known = listOf.find(category);
+        if (known == listOf.end()) {
+            // Spellings of one category share its list, so its titles keep
+            // the engine's order whichever spelling they were filed under.
+            Owner owner = ownerOf(rows, category);
+            std::size_t list = 0;
+            while (list < owners.size() &&
+                   (owners[list].row != owner.row || owners[list].name != owner.name))
+                ++list;
+            if (list == owners.size()) {
+                owners.push_back(std::move(owner));
+                lists.emplace_back();
+            }
+            known = listOf.emplace(category, list).first;
+        }
+        const Owner& owner = owners[known->second];
+        lists[known->second].append(
+            FoundTitle{query.integer(0), query.text(1), owner.row, owner.name});
+        ++total;
     }
-    // The categories in Japanese order, each keyed once; within a category
-    // the titles stay in the engine's order, as the narrowing search lists
-    // them. Keying every title's name as well would cost several times the
-    // query itself when the text finds most of a large catalogue.
-    std::stable_sort(found.begin(), found.end(), [](const Listed& a, const Listed& b) {
-        return a.owner != b.owner && a.owner->key < b.owner->key;
-    });
+    std::vector<std::size_t> order(owners.size());
+    for (std::size_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    std::sort(order.begin(), order.end(),
+              [&](std::size_t a, std::size_t b) { return owners[a].key < owners[b].key; });
     QList<FoundTitle> titles;
-    titles.reserve(qsizetype(found.size()));
-    for (Listed& entry : found)
-        titles.append(std::move(entry.title));
+    titles.reserve(total);
+    for (std::size_t i : order)
+        titles.append(std::move(lists[i]));
     return titles;
 }
 
