@@ -205,6 +205,18 @@ void SearchTitles(Form1& form)
     showNames(form, std::move(names));
 }
 
+int ListedTitleIndex(Form1& form, qint64 row)
+{
+    const QList<NamedRow>& listed = keptBy<ListedTitles>(form).rows;
+    if (listed.size() != form.List1->count())
+        return -1;
+    for (int i = 0; i < listed.size(); ++i) {
+        if (listed[i].row == row && listed[i].name == form.List1->text(i))
+            return i;
+    }
+    return -1;
+}
+
 bool LoadTitleRecord(Form1& form)
 {
     // The editor is only touched once the whole row is read: a failed read

@@ -15,6 +15,10 @@ void LoadTitleList(Form1& form);
 // Narrows List1 to the category's titles whose names contain Text1's text;
 // without a hit List1 keeps what it showed.
 void SearchTitles(Form1& form);
+// The position in List1 of the title in that row of the catalogue, while
+// List1 still shows the list LoadTitleList or SearchTitles filled it with; -1
+// when it does not list that title.
+int ListedTitleIndex(Form1& form, qint64 row);
 // Reads the title selected in List1 into the six editor fields. False when it
 // could not be read or is gone: the editor is then untouched and Text8 says
 // why.

@@ -79,6 +79,8 @@ void Form1::buildDataMenu()
 void Form1::contextMenuEvent(QContextMenuEvent* event)
 {
     QMenu menu(this);
+    menu.addAction(SearchAllAction);
+    menu.addSeparator();
     menu.addAction(RestoreAction);
     menu.addSeparator();
     menu.addAction(ExportAction);

@@ -13,6 +13,7 @@
 #include "store/catalogue_db.h"
 #include "store/category_queries.h"
 #include "store/name_lookup.h"
+#include "store/search_all.h"
 #include "store/text_rule.h"
 #include "store/title_queries.h"
 
@@ -175,6 +176,65 @@ TEST_F(StoreTest, LongNamesAreSearchedWhole)
     EXPECT_TRUE(catalogue::searchTitles(db, "long", searchText + QChar(u'い')).isEmpty());
     EXPECT_EQ(catalogue::searchTitles(db, "long", "#" + searchText.right(10)).size(), 0);
     EXPECT_EQ(catalogue::searchTitles(db, "long", "ｱｱ*ｲ").size(), 2);
+}
+
+// The narrowing search's rows, run through the search over every category as
+// well: the same pattern language and rule, and besides the category's names
+// the descriptions and the other categories.
+TEST_F(StoreTest, SearchOverEveryCategoryMatchesAsTheCategorySearch)
+{
+    for (const char* name : {"年間計画", "計画書ABC", "議事録", "50%off", "5000off", "a_b", "axb"})
+        addTitle(QString::fromUtf8(name), "文書");
+    addTitle("予定表", "文書", "来年の計画");
+    addTitle("ｶﾞｲﾄﾞ", "docs", "abcの手引き");
+    addTitle("旅行計画", "Docs");
+    addTitle("a?b", "未登録");
+    CatalogueDb db(path());
+    catalogue::insertCategory(db, "文書");
+    catalogue::insertCategory(db, "docs");
+    const qint64 documents = *catalogue::selectedCategoryRow(db, "文書");
+    const qint64 docs = *catalogue::selectedCategoryRow(db, "docs");
+
+    struct Case {
+        QString text;
+        QStringList inCategory; // the category search in 文書, sorted
+        QStringList everywhere; // "category/title", as listed
+    };
+    const Case cases[] = {
+        {"計画",
+         {"年間計画", "計画書ABC"},
+         {"docs/旅行計画", "文書/年間計画", "文書/計画書ABC", "文書/予定表"}},
+        {"abc", {"計画書ABC"}, {"docs/ｶﾞｲﾄﾞ", "文書/計画書ABC"}},
+        {"ａｂｃ", {"計画書ABC"}, {"docs/ｶﾞｲﾄﾞ", "文書/計画書ABC"}},
+        {"がいど", {}, {"docs/ｶﾞｲﾄﾞ"}},
+        {"0%", {"50%off"}, {"文書/50%off"}},
+        {"_", {"a_b"}, {"文書/a_b"}},
+        {"a?b", {"a_b", "axb"}, {"文書/a_b", "文書/axb", "未登録/a?b"}},
+        {"[?]", {}, {"未登録/a?b"}},
+        {"#%", {"50%off"}, {"文書/50%off"}},
+        {"来年", {}, {"文書/予定表"}},
+        {"手引き計画", {}, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text.toStdString());
+        QStringList inCategory = catalogue::searchTitles(db, "文書", c.text);
+        inCategory.sort();
+        EXPECT_EQ(inCategory, c.inCategory);
+        QStringList everywhere;
+        for (const FoundTitle& found : catalogue::searchAllTitles(db, c.text)) {
+            everywhere.append(found.category + "/" + found.name);
+            // The category row is the one that lists the title.
+            if (found.category == "文書")
+                EXPECT_EQ(found.categoryRow, documents);
+            else if (found.category == "docs")
+                EXPECT_EQ(found.categoryRow, docs);
+            else
+                EXPECT_FALSE(found.categoryRow);
+        }
+        EXPECT_EQ(everywhere, c.everywhere);
+    }
+    EXPECT_EQ(catalogue::searchAllTitles(db, "").size(), 11);
+    EXPECT_THROW(catalogue::searchAllTitles(db, "[on"), DbError);
 }
 
 // ---- One title by name ----------------------------------------------------

@@ -122,6 +122,7 @@ Form1::Form1(const Services& services, QString dataFolder, QString sharedFolder,
 
     connectHandlers();
     buildDataMenu();
+    buildSearchAllAction();
 }
 
 Form1::~Form1() = default;

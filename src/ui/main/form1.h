@@ -114,6 +114,10 @@ public:
     QAction* RestoreAction;
     QAction* ExportAction;
     QAction* ImportAction;
+    // The search over every category, from its shortcut and the window's
+    // menus (catalogue/search_all_window.cpp).
+    void SearchAllMenu_Click();
+    QAction* SearchAllAction;
 
     // Top band.
     QLabel* Label1;
@@ -208,6 +212,7 @@ private:
     void buildTabArea();
     void connectHandlers();
     void buildDataMenu();
+    void buildSearchAllAction();
 
     Services m_services;
     QString m_programFolder;
