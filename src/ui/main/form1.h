@@ -103,6 +103,10 @@ public:
     void Command18_Click();
     void ie_OnQuit();
 
+    // Drops of files, folders, web addresses and pictures on the editor, the
+    // thumbnail area and the title list (images/drop_targets.cpp).
+    void installDropTargets();
+
     // Top band.
     QLabel* Label1;
     QComboBox* Combo1;
