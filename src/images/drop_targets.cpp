@@ -109,7 +109,10 @@ protected:
         if (place == m_places.constEnd())
             return false;
         auto* drop = static_cast<QDropEvent*>(event);
-        const QList<Dropped> targets = usable(*place, *drop->mimeData());
+        const QList<Dropped> offered = droppedTargets(*drop->mimeData());
+        if (offered.isEmpty())
+            return false;
+        const QList<Dropped> targets = usable(*place, offered);
         // A move would let the file manager delete what it thinks was moved
         // here: only copies and links are taken.
         Qt::DropAction action = Qt::IgnoreAction;
@@ -117,8 +120,20 @@ protected:
             action = Qt::CopyAction;
         else if (drop->possibleActions() & Qt::LinkAction)
             action = Qt::LinkAction;
-        if (targets.isEmpty() || action == Qt::IgnoreAction)
+        if (action == Qt::IgnoreAction)
             return false;
+        if (targets.isEmpty()) {
+            // A drag entering is offered to the widgets behind until one
+            // takes it, and the window would take these as link targets.
+            // Claimed here with nothing to do, the drag is refused instead.
+            if (type == QEvent::DragEnter) {
+                drop->setDropAction(Qt::IgnoreAction);
+                drop->accept();
+            } else {
+                drop->ignore();
+            }
+            return true;
+        }
         drop->setDropAction(action);
         drop->accept();
         if (type == QEvent::Drop)
@@ -127,9 +142,10 @@ protected:
     }
 
 private:
-    QList<Dropped> usable(Place place, const QMimeData& mime) const
+    // What place takes of the targets offered; nothing where the drop is
+    // refused.
+    QList<Dropped> usable(Place place, const QList<Dropped>& targets) const
     {
-        QList<Dropped> targets = droppedTargets(mime);
         if (place == Place::TitleList && titleLoaded(m_form))
             return {};
         if (place == Place::Thumbnail) {
