@@ -38,6 +38,35 @@ QString folderHolding(const QString& file)
 namespace Module1
 {
 
+LinkTargetProposal proposeForFile(const QString& path)
+{
+    return {ExtractFileName(path), folderHolding(path)};
+}
+
+void AddLinkTarget(Form1& form, const QString& target, const LinkTargetProposal& proposal)
+{
+    form.setLinkTargetText(target);
+    if (isBlankField(form.Text2->text()))
+        form.Text2->setText(proposal.name);
+    if (isBlankField(form.Text6->text()))
+        form.Text6->setText(proposal.folder);
+    ShowLinkIcon(form);
+    form.Command19_Click();
+}
+
+void UseThumbnail(Form1& form, const QString& path)
+{
+    form.Text5->setText(path);
+    if (isBlankField(form.Text2->text()))
+        form.Text2->setText(ExtractFolderName(form.Text5->text()));
+    ShowThumbnail(form, form.Text5->text());
+    BuildImageList(form);
+    // The image's folder stays the current folder, so the next look for a
+    // picture starts beside this one.
+    if (!QDir::setCurrent(ExtractFolderPath(form.Text5->text())))
+        form.Text8->setText(QStringLiteral("フォルダ・ドライブ等の参照でエラーが発生しています。"));
+}
+
 bool ShowFileDialog(Form1& form, const QString& title, const QString& filter, QString& path)
 {
     const QString remembered = QDir::currentPath();
@@ -57,14 +86,10 @@ void Form1::Command8_Click()
     Text8->clear();
     QString path;
     if (Module1::ShowFileDialog(*this, kDialogTitle, QStringLiteral("ファイル(*.*)|*.*"), path)) {
-        setLinkTargetText(path);
-        if (isBlankField(Text2->text()))
-            Text2->setText(Module1::ExtractFileName(Combo3->currentText()));
-        if (isBlankField(Text6->text()))
-            Text6->setText(folderHolding(Combo3->currentText()));
-        Module1::ShowLinkIcon(*this);
+        Module1::AddLinkTarget(*this, path, Module1::proposeForFile(path));
+        return;
     }
-    // The chosen target, or on cancel whatever the box holds, joins the list.
+    // On cancel whatever the box holds joins the list.
     Command19_Click();
 }
 
@@ -76,15 +101,7 @@ void Form1::Command9_Click()
             *this, kDialogTitle,
             QStringLiteral("画像ファイル(*.bmp,*.jpg,*.wmf,*.png)|*.bmp;*.jpg;*.wmf;*.png"), path))
         return;
-    Text5->setText(path);
-    if (isBlankField(Text2->text()))
-        Text2->setText(Module1::ExtractFolderName(Text5->text()));
-    Module1::ShowThumbnail(*this, Text5->text());
-    Module1::BuildImageList(*this);
-    // The image's folder stays the current folder, so the next look for a
-    // picture starts beside this one.
-    if (!QDir::setCurrent(Module1::ExtractFolderPath(Text5->text())))
-        Text8->setText(QStringLiteral("フォルダ・ドライブ等の参照でエラーが発生しています。"));
+    Module1::UseThumbnail(*this, path);
 }
 
 void Form1::Command17_Click()

@@ -422,4 +422,5 @@ void Form1::connectHandlers()
     connect(Command21, &QPushButton::clicked, this, &Form1::Command21_Click);
     onClick(Picture1, [this] { Picture1_Click(); });
     onClick(Image1, [this] { Image1_Click(); });
+    installDropTargets();
 }

@@ -118,6 +118,9 @@ public:
     // menus (catalogue/search_all_window.cpp).
     void SearchAllMenu_Click();
     QAction* SearchAllAction;
+    // Drops of files, folders, web addresses and pictures on the editor, the
+    // thumbnail area and the title list (images/drop_targets.cpp).
+    void installDropTargets();
 
     // Top band.
     QLabel* Label1;
