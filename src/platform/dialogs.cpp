@@ -104,3 +104,17 @@ std::optional<QString> QtDialogs::openFile(QWidget* parent, const OpenFileReques
         return std::nullopt;
     return dialog.selectedFiles().first();
 }
+
+std::optional<QString> Dialogs::chooseFolder(QWidget*, const QString&, const QString&)
+{
+    return std::nullopt;
+}
+
+std::optional<QString> QtDialogs::chooseFolder(QWidget* parent, const QString& title,
+                                               const QString& folder)
+{
+    const QString chosen = QFileDialog::getExistingDirectory(parent, title, folder);
+    if (chosen.isEmpty())
+        return std::nullopt;
+    return chosen;
+}

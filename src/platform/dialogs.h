@@ -40,6 +40,10 @@ public:
     virtual void inform(QWidget* parent, const QString& text) = 0;
     // The modal Open dialog: the chosen file, or nullopt when the user cancelled.
     virtual std::optional<QString> openFile(QWidget* parent, const OpenFileRequest& request) = 0;
+    // The modal folder dialog: the chosen folder, or nullopt when the user
+    // cancelled. Where a service has no such dialog nothing is ever chosen.
+    virtual std::optional<QString> chooseFolder(QWidget* parent, const QString& title,
+                                                const QString& folder);
 };
 
 class QtDialogs final : public Dialogs {
@@ -47,4 +51,6 @@ public:
     bool askYesNo(QWidget* parent, const QString& text, const QString& title) override;
     void inform(QWidget* parent, const QString& text) override;
     std::optional<QString> openFile(QWidget* parent, const OpenFileRequest& request) override;
+    std::optional<QString> chooseFolder(QWidget* parent, const QString& title,
+                                        const QString& folder) override;
 };

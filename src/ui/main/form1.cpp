@@ -121,6 +121,7 @@ Form1::Form1(const Services& services, QString dataFolder, QString sharedFolder,
     Combo2->setFocus();
 
     connectHandlers();
+    setUpBrokenLinks();
 }
 
 Form1::~Form1() = default;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPointer>
 #include <QString>
 #include <QWidget>
 
@@ -8,6 +9,7 @@
 // Complete, so code written against the scroll area it once was still compiles.
 #include "ui/picture_browser.h"
 
+class QAction;
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -182,6 +184,12 @@ public:
     // The external browser window shared by the help page and web-address
     // launches; empty until the first is opened and after the user closes it.
     std::unique_ptr<BrowserWindow> ie;
+
+    // Broken links (launch/broken_links_window.cpp): the action that opens
+    // the check's list window, and that window while it is open.
+    void setUpBrokenLinks();
+    QAction* BrokenLinksAction = nullptr;
+    QPointer<QWidget> brokenLinksWindow;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
