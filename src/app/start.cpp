@@ -48,6 +48,11 @@ public:
     {
         return m_dialogs.saveFile(parent, request);
     }
+    std::optional<QString> chooseFolder(QWidget* parent, const QString& title,
+                                        const QString& folder) override
+    {
+        return m_dialogs.chooseFolder(parent, title, folder);
+    }
 
 private:
     Dialogs& m_dialogs;

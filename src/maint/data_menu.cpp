@@ -80,6 +80,7 @@ void Form1::contextMenuEvent(QContextMenuEvent* event)
 {
     QMenu menu(this);
     menu.addAction(SearchAllAction);
+    menu.addAction(BrokenLinksAction);
     menu.addSeparator();
     menu.addAction(RestoreAction);
     menu.addSeparator();

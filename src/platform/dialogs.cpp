@@ -110,9 +110,29 @@ std::optional<QString> QtDialogs::saveFile(QWidget* parent, const OpenFileReques
     QFileDialog dialog(parent, request.title, request.folder, qtFileFilter(request.filter));
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
     if (!request.fileName.isEmpty())
         dialog.selectFile(request.fileName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     return dialog.selectedFiles().first();
+}
+
+std::optional<QString> Dialogs::saveFile(QWidget*, const OpenFileRequest&)
+{
+    return std::nullopt;
+}
+
+std::optional<QString> Dialogs::chooseFolder(QWidget*, const QString&, const QString&)
+{
+    return std::nullopt;
+}
+
+std::optional<QString> QtDialogs::chooseFolder(QWidget* parent, const QString& title,
+                                               const QString& folder)
+{
+    const QString chosen = QFileDialog::getExistingDirectory(parent, title, folder);
+    if (chosen.isEmpty())
+        return std::nullopt;
+    return chosen;
 }

@@ -41,8 +41,13 @@ public:
     // The modal Open dialog: the chosen file, or nullopt when the user cancelled.
     virtual std::optional<QString> openFile(QWidget* parent, const OpenFileRequest& request) = 0;
     // The modal Save dialog, which asks before replacing a file: the chosen
-    // file, or nullopt when the user cancelled.
-    virtual std::optional<QString> saveFile(QWidget* parent, const OpenFileRequest& request) = 0;
+    // file, or nullopt when the user cancelled. Where a service has no such
+    // dialog nothing is ever chosen.
+    virtual std::optional<QString> saveFile(QWidget* parent, const OpenFileRequest& request);
+    // The modal folder dialog: the chosen folder, or nullopt when the user
+    // cancelled. Where a service has no such dialog nothing is ever chosen.
+    virtual std::optional<QString> chooseFolder(QWidget* parent, const QString& title,
+                                                const QString& folder);
 };
 
 class QtDialogs final : public Dialogs {
@@ -51,4 +56,6 @@ public:
     void inform(QWidget* parent, const QString& text) override;
     std::optional<QString> openFile(QWidget* parent, const OpenFileRequest& request) override;
     std::optional<QString> saveFile(QWidget* parent, const OpenFileRequest& request) override;
+    std::optional<QString> chooseFolder(QWidget* parent, const QString& title,
+                                        const QString& folder) override;
 };

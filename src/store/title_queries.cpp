@@ -408,4 +408,39 @@ WriteOutcome deleteTitleIfUnchanged(SqliteDatabase& db, const StoredTitle& asRea
     return writeIfUnchanged(db, asRead, [&] { removeRow(db, asRead.row); });
 }
 
+QList<StoredTitle> readAllTitles(SqliteDatabase& db)
+{
+    auto query =
+        db.prepare(QStringLiteral("SELECT rowid, %1, %2, %3, %4, %5, %6, %7, %8 FROM %9 "
+                                  "ORDER BY rowid")
+                       .arg(kTitleName, kDescription, kThumbnailPath, kLinkTargets, kCategoryName,
+                            kWorkingFolder, kLaunchOptions, stampExpression(), kTitleTable));
+    QList<StoredTitle> titles;
+    while (query.step()) {
+        StoredTitle stored;
+        stored.row = query.text(0).toLongLong();
+        stored.record = TitleRecord{query.text(1), query.text(2), query.text(3), query.text(4),
+                                    query.text(6), query.text(7), query.text(5)};
+        stored.stamp = query.text(8);
+        titles.append(std::move(stored));
+    }
+    return titles;
+}
+
+QList<qint64> rewriteTitlesIfUnchanged(SqliteDatabase& db, const QList<TitleRewrite>& rewrites)
+{
+    QList<qint64> written;
+    db.transaction([&] {
+        written.clear();
+        for (const TitleRewrite& rewrite : rewrites) {
+            const auto stamp = stampOfRow(db, rewrite.asRead.row);
+            if (!stamp || *stamp != rewrite.asRead.stamp)
+                continue;
+            if (rewriteRow(db, rewrite.asRead.row, rewrite.title))
+                written.append(rewrite.asRead.row);
+        }
+    });
+    return written;
+}
+
 } // namespace catalogue

@@ -44,7 +44,8 @@ enum class WriteOutcome { Done, Missing, ChangedSinceRead };
 // failure. Lists have no row limit. Names and categories are found under the
 // catalogue's comparison rule (text_rule.h); where two stored names compare
 // the same, the exact spelling wins.
-namespace catalogue {
+namespace catalogue
+{
 
 // The names of a category's titles (every spelling of the category the
 // typed text selects, as titlesOfCategory() in name_lookup.h says) in the
@@ -96,5 +97,18 @@ bool deleteTitleByRow(SqliteDatabase& db, qint64 row);
 WriteOutcome updateTitleIfUnchanged(SqliteDatabase& db, const StoredTitle& asRead,
                                     const TitleRecord& title, StoredTitle* written = nullptr);
 WriteOutcome deleteTitleIfUnchanged(SqliteDatabase& db, const StoredTitle& asRead);
+
+// ---- Whole catalogue -------------------------------------------------------
+// Every title with its row and stamp, in row order, in one read.
+QList<StoredTitle> readAllTitles(SqliteDatabase& db);
+// One title's new text for the rows that were read as asRead.
+struct TitleRewrite {
+    StoredTitle asRead;
+    TitleRecord title;
+};
+// Writes every rewrite in one transaction, each only while its row still holds
+// what was read (as updateTitleIfUnchanged); a row gone or changed meanwhile is
+// skipped and the others are written. Returns the rows written.
+QList<qint64> rewriteTitlesIfUnchanged(SqliteDatabase& db, const QList<TitleRewrite>& rewrites);
 
 } // namespace catalogue

@@ -43,6 +43,17 @@ std::optional<QString> FakeDialogs::saveFile(QWidget* parent, const OpenFileRequ
     return openFile(parent, request);
 }
 
+std::optional<QString> FakeDialogs::chooseFolder(QWidget*, const QString& title, const QString&)
+{
+    if (chosenFolders.empty()) {
+        ADD_FAILURE() << "unexpected folder dialog: " << title.toStdString();
+        return std::nullopt;
+    }
+    auto chosen = chosenFolders.front();
+    chosenFolders.pop_front();
+    return chosen;
+}
+
 QSize RecordingPictureLoader::pictureSize(const QString& path)
 {
     read << path;

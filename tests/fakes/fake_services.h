@@ -41,11 +41,15 @@ public:
     std::optional<QString> openFile(QWidget* parent, const OpenFileRequest& request) override;
     // Answered from chosenFiles as the Open dialog is.
     std::optional<QString> saveFile(QWidget* parent, const OpenFileRequest& request) override;
+    // Answers the next folder dialog from chosenFolders, likewise.
+    std::optional<QString> chooseFolder(QWidget* parent, const QString& title,
+                                        const QString& folder) override;
 
     std::vector<Shown> shown;
     std::deque<bool> answers;
     std::deque<std::optional<QString>> chosenFiles;
     std::vector<OpenFileRequest> openRequests;
+    std::deque<std::optional<QString>> chosenFolders;
 };
 
 class FakeMemory final : public MemoryStatus
@@ -70,7 +74,8 @@ public:
 };
 
 // The real loader on real files, recording every file it was asked to read.
-class RecordingPictureLoader final : public PictureLoader {
+class RecordingPictureLoader final : public PictureLoader
+{
 public:
     QSize pictureSize(const QString& path) override;
     QImage load(const QString& path, const QSize& displaySize) override;
@@ -81,7 +86,8 @@ public:
 
 // Stands in for the memo editor: keeps what it was opened with, and lets a
 // test draw as the user would by handing a changed picture back.
-class FakePaint final : public PaintProgram {
+class FakePaint final : public PaintProgram
+{
 public:
     void edit(const QImage& picture, const QString& caption, Changed changed) override;
     // Passes picture back through the callback of the last edit, as a

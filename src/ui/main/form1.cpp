@@ -123,6 +123,7 @@ Form1::Form1(const Services& services, QString dataFolder, QString sharedFolder,
     connectHandlers();
     buildDataMenu();
     buildSearchAllAction();
+    setUpBrokenLinks();
 }
 
 Form1::~Form1() = default;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPointer>
 #include <QString>
 #include <QWidget>
 
@@ -201,6 +202,12 @@ public:
     // The external browser window shared by the help page and web-address
     // launches; empty until the first is opened and after the user closes it.
     std::unique_ptr<BrowserWindow> ie;
+
+    // Broken links (launch/broken_links_window.cpp): the action that opens
+    // the check's list window, and that window while it is open.
+    void setUpBrokenLinks();
+    QAction* BrokenLinksAction = nullptr;
+    QPointer<QWidget> brokenLinksWindow;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
