@@ -106,8 +106,8 @@ std::optional<StoredTitle> readSelectedTitle(Form1& form, SqliteDatabase& db)
         listed[selected].name != form.List1->text(selected) || listed.size() != form.List1->count())
         return catalogue::readStoredTitle(db, form.List1->selectedText());
     std::optional<StoredTitle> stored = catalogue::readTitleByRow(db, listed[selected].row);
-    if (stored && stored->record.name != listed[selected].name)
-        stored.reset();
+    if (!stored || stored->record.name != listed[selected].name)
+        return std::nullopt;
     return stored;
 }
 
