@@ -92,9 +92,10 @@ void checkLaunchPlan(const QString& target, const QString& options, const QStrin
             fail("options that cannot be split still give arguments", options,
                  plan.arguments.join(u'|'));
         // Words of plain characters between single spaces are split at the
-        // spaces and nowhere else; nothing else in them is read.
+        // spaces and nowhere else; nothing else in them is read. "\z": "$"
+        // would also match before a final line break, which a shell splits at.
         static const QRegularExpression plainWords(
-            QStringLiteral("^[A-Za-z0-9=,.:/_+-]*( +[A-Za-z0-9=,.:/_+-]+)* *$"));
+            QStringLiteral("^[A-Za-z0-9=,.:/_+-]*( +[A-Za-z0-9=,.:/_+-]+)* *\\z"));
         if (program && plainWords.match(options).hasMatch() &&
             plan.arguments != options.split(u' ', Qt::SkipEmptyParts))
             fail("plain options split wrongly", options, plan.arguments.join(u'|'));
