@@ -90,11 +90,16 @@ QString qtFileFilter(const QString& filter)
     return filters.join(QStringLiteral(";;"));
 }
 
-std::optional<QString> QtDialogs::openFile(QWidget* parent, const OpenFileRequest& request)
+namespace
+{
+
+// The Open and Save dialogs differ only in what they accept.
+std::optional<QString> runFileDialog(QWidget* parent, const OpenFileRequest& request,
+                                     QFileDialog::FileMode mode, QFileDialog::AcceptMode accept)
 {
     QFileDialog dialog(parent, request.title, request.folder, qtFileFilter(request.filter));
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(mode);
+    dialog.setAcceptMode(accept);
     // The captions already show their patterns ("ファイル(*.*)"); the list
     // Qt would add after them is shown once, not twice.
     dialog.setOption(QFileDialog::HideNameFilterDetails);
@@ -105,17 +110,16 @@ std::optional<QString> QtDialogs::openFile(QWidget* parent, const OpenFileReques
     return dialog.selectedFiles().first();
 }
 
+} // namespace
+
+std::optional<QString> QtDialogs::openFile(QWidget* parent, const OpenFileRequest& request)
+{
+    return runFileDialog(parent, request, QFileDialog::ExistingFile, QFileDialog::AcceptOpen);
+}
+
 std::optional<QString> QtDialogs::saveFile(QWidget* parent, const OpenFileRequest& request)
 {
-    QFileDialog dialog(parent, request.title, request.folder, qtFileFilter(request.filter));
-    dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setOption(QFileDialog::HideNameFilterDetails);
-    if (!request.fileName.isEmpty())
-        dialog.selectFile(request.fileName);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return std::nullopt;
-    return dialog.selectedFiles().first();
+    return runFileDialog(parent, request, QFileDialog::AnyFile, QFileDialog::AcceptSave);
 }
 
 std::optional<QString> Dialogs::saveFile(QWidget*, const OpenFileRequest&)
