@@ -12,7 +12,7 @@
 
 #include <benchmark/benchmark.h>
 
-#include "platform/database.h"
+#include "store/sqlite_database.h"
 #include "store/backup.h"
 #include "store/catalogue_db.h"
 #include "store/export_import.h"
@@ -29,7 +29,7 @@ struct Catalogue {
     Catalogue() : path(catalogueFilePath(folder.path()))
     {
         createCatalogueIfMissing(path);
-        QDir(folder.path()).mkpath(backup::memoFolderOf(folder.path()));
+        QDir(folder.path()).mkpath(store::backup::memoFolderOf(folder.path()));
         SqliteDatabase db(path);
         db.transaction([&] {
             auto category = db.prepare(QStringLiteral("INSERT INTO カテゴリ VALUES (?)"));
@@ -70,12 +70,12 @@ void BM_Backup(benchmark::State& state)
 {
     Catalogue& c = catalogue();
     for (auto _ : state) {
-        const backup::BackupResult result =
-            backup::takeBackup(c.folder.path(), backup::Kind::Operation, QStringLiteral("bench"));
+        const store::backup::BackupResult result =
+            store::backup::takeBackup(c.folder.path(), store::backup::Kind::Operation, QStringLiteral("bench"));
         if (!result.info)
             state.SkipWithError("backup failed");
         state.PauseTiming();
-        QDir(backup::backupFolder(c.folder.path())).removeRecursively();
+        QDir(store::backup::backupFolder(c.folder.path())).removeRecursively();
         state.ResumeTiming();
     }
 }
@@ -117,7 +117,7 @@ void BM_ExportJson(benchmark::State& state)
     Catalogue& c = catalogue();
     for (auto _ : state) {
         CatalogueDb db(c.path);
-        transfer::exportJson(db, c.folder.filePath(QStringLiteral("out.json")), QString());
+        store::transfer::exportJson(db, c.folder.filePath(QStringLiteral("out.json")), QString());
     }
 }
 BENCHMARK(BM_ExportJson)->Unit(benchmark::kMillisecond);
@@ -127,7 +127,7 @@ void BM_ExportCsv(benchmark::State& state)
     Catalogue& c = catalogue();
     for (auto _ : state) {
         CatalogueDb db(c.path);
-        transfer::exportCsv(db, c.folder.filePath(QStringLiteral("out.csv")));
+        store::transfer::exportCsv(db, c.folder.filePath(QStringLiteral("out.csv")));
     }
 }
 BENCHMARK(BM_ExportCsv)->Unit(benchmark::kMillisecond);
@@ -148,7 +148,7 @@ void BM_ImportJson(benchmark::State& state)
     const QString json = c.folder.filePath(QStringLiteral("in.json"));
     {
         CatalogueDb db(c.path);
-        transfer::exportJson(db, json, QString());
+        store::transfer::exportJson(db, json, QString());
     }
     const QString target = c.folder.filePath(QStringLiteral("target/QUILMO.mdb"));
     QDir(c.folder.path()).mkpath(QStringLiteral("target"));
@@ -157,9 +157,9 @@ void BM_ImportJson(benchmark::State& state)
         QFile::remove(target);
         createCatalogueIfMissing(target);
         state.ResumeTiming();
-        const transfer::ImportData data = transfer::readImportFile(json);
+        const store::transfer::ImportData data = store::transfer::readImportFile(json);
         CatalogueDb db(target);
-        if (transfer::runImport(db, data, QString()).titles != kTitles)
+        if (store::transfer::runImport(db, data, QString()).titles != kTitles)
             state.SkipWithError("import incomplete");
     }
 }

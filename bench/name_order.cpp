@@ -12,7 +12,7 @@
 
 #include <benchmark/benchmark.h>
 
-#include "platform/database.h"
+#include "store/sqlite_database.h"
 #include "store/catalogue_db.h"
 #include "store/text_rule.h"
 #include "store/title_queries.h"
@@ -162,7 +162,7 @@ void StoreListTitles(benchmark::State& state)
 {
     for (auto _ : state) {
         CatalogueDb db(catalogue().path);
-        benchmark::DoNotOptimize(catalogue::listTitles(db, QStringLiteral("大量")).size());
+        benchmark::DoNotOptimize(store::listTitles(db, QStringLiteral("大量")).size());
     }
 }
 BENCHMARK(StoreListTitles)->Unit(benchmark::kMillisecond);
@@ -209,7 +209,7 @@ void StoreSearchTitles(benchmark::State& state)
     for (auto _ : state) {
         CatalogueDb db(catalogue().path);
         benchmark::DoNotOptimize(
-            catalogue::searchTitles(db, QStringLiteral("大量"), QStringLiteral("ｶﾞｲﾄﾞ")).size());
+            store::searchTitles(db, QStringLiteral("大量"), QStringLiteral("ｶﾞｲﾄﾞ")).size());
     }
 }
 BENCHMARK(StoreSearchTitles)->Unit(benchmark::kMillisecond);
@@ -228,7 +228,7 @@ void StoreReadTitleExact(benchmark::State& state)
     const QString name = names()[kNames / 2];
     for (auto _ : state) {
         CatalogueDb db(catalogue().path);
-        benchmark::DoNotOptimize(catalogue::readTitle(db, name));
+        benchmark::DoNotOptimize(store::readTitle(db, name));
     }
 }
 BENCHMARK(StoreReadTitleExact)->Unit(benchmark::kMicrosecond);
@@ -238,7 +238,7 @@ void StoreReadTitleOtherWriting(benchmark::State& state)
     const QString name = foldForComparison(names()[kNames / 2]).toUpper();
     for (auto _ : state) {
         CatalogueDb db(catalogue().path);
-        benchmark::DoNotOptimize(catalogue::readTitle(db, name));
+        benchmark::DoNotOptimize(store::readTitle(db, name));
     }
 }
 BENCHMARK(StoreReadTitleOtherWriting)->Unit(benchmark::kMicrosecond);

@@ -5,7 +5,7 @@
 
 #include <benchmark/benchmark.h>
 
-#include "platform/database.h"
+#include "store/sqlite_database.h"
 #include "store/catalogue_db.h"
 #include "store/title_queries.h"
 
@@ -56,7 +56,7 @@ void StoreSearchLongNames(benchmark::State& state)
     const QString text = searchText();
     for (auto _ : state) {
         CatalogueDb db(catalogue().path);
-        const auto found = catalogue::searchTitles(db, QStringLiteral("長い名前"), text);
+        const auto found = store::searchTitles(db, QStringLiteral("長い名前"), text);
         if (found.size() != 1)
             state.SkipWithError("wrong hits");
         benchmark::DoNotOptimize(found.size());

@@ -7,7 +7,7 @@
 
 #include <benchmark/benchmark.h>
 
-#include "platform/database.h"
+#include "store/sqlite_database.h"
 #include "store/catalogue_db.h"
 #include "store/search_all.h"
 
@@ -61,7 +61,7 @@ void StoreSearchAll(benchmark::State& state, const QString& text)
     qsizetype hits = 0;
     for (auto _ : state) {
         CatalogueDb db(catalogue().path);
-        const QList<FoundTitle> found = catalogue::searchAllTitles(db, text);
+        const QList<FoundTitle> found = store::searchAllTitles(db, text);
         hits = found.size();
         benchmark::DoNotOptimize(hits);
     }

@@ -7,7 +7,7 @@
 #include <benchmark/benchmark.h>
 
 #include "bench_support.h"
-#include "platform/database.h"
+#include "store/sqlite_database.h"
 #include "store/catalogue_db.h"
 #include "ui/main/form1.h"
 #include "ui/twips.h"

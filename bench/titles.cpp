@@ -15,7 +15,7 @@
 
 #include "bench_support.h"
 #include "catalogue/title_ops.h"
-#include "platform/database.h"
+#include "store/sqlite_database.h"
 #include "store/catalogue_db.h"
 #include "store/text_rule.h"
 #include "store/title_queries.h"
@@ -147,7 +147,7 @@ void BM_StoreTitleList(benchmark::State& state)
     qsizetype rows = 0;
     for (auto _ : state) {
         CatalogueDb db(c.path());
-        rows = catalogue::listTitles(db, QStringLiteral("大量")).size();
+        rows = store::listTitles(db, QStringLiteral("大量")).size();
     }
     state.counters["rows"] = double(rows);
 }
@@ -215,7 +215,7 @@ void BM_StoreTitleRecord(benchmark::State& state)
     Catalogue& c = catalogue();
     for (auto _ : state) {
         CatalogueDb db(c.path());
-        benchmark::DoNotOptimize(catalogue::readTitle(db, QStringLiteral("タイトル16000 第92巻")));
+        benchmark::DoNotOptimize(store::readTitle(db, QStringLiteral("タイトル16000 第92巻")));
     }
 }
 

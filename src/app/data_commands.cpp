@@ -22,7 +22,7 @@ void print(FILE* stream, const QString& text)
 
 int listBackups(const QString& dataFolder)
 {
-    for (const backup::BackupInfo& info : backup::listBackups(dataFolder))
+    for (const store::backup::BackupInfo& info : store::backup::listBackups(dataFolder))
         print(stdout, QStringLiteral("%1\t%2\t%3\tカテゴリ %4\tタイトル %5\n")
                           .arg(info.name, info.when.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")),
                                info.reason)
@@ -33,7 +33,7 @@ int listBackups(const QString& dataFolder)
 
 int restore(const QString& dataFolder, const QString& name)
 {
-    const QString error = backup::restoreBackup(dataFolder, name);
+    const QString error = store::backup::restoreBackup(dataFolder, name);
     if (!error.isEmpty()) {
         print(stderr, error + QLatin1Char('\n'));
         return 1;
@@ -49,11 +49,11 @@ int exportTo(const QString& dataFolder, const QString& file)
         print(stderr, QStringLiteral("--export のファイル名は .json か .csv で終えてください。\n"));
         return 2;
     }
-    transfer::ExportReport report;
+    store::transfer::ExportReport report;
     try {
         CatalogueDb db(catalogueFilePath(dataFolder));
-        report = csv ? transfer::exportCsv(db, file)
-                     : transfer::exportJson(db, file, backup::memoFolderOf(dataFolder));
+        report = csv ? store::transfer::exportCsv(db, file)
+                     : store::transfer::exportJson(db, file, store::backup::memoFolderOf(dataFolder));
     } catch (const std::exception& e) {
         report.error = QString::fromUtf8(e.what());
     }

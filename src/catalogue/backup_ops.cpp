@@ -20,8 +20,8 @@ namespace Module1
 
 bool BackupBeforeOperation(Form1& form, const QString& reason)
 {
-    const backup::BackupResult result =
-        backup::takeBackup(form.programFolder(), backup::Kind::Operation, reason);
+    const store::backup::BackupResult result =
+        store::backup::takeBackup(form.programFolder(), store::backup::Kind::Operation, reason);
     if (!result.info)
         reportFailure(form, result.error);
     return result.info.has_value();
@@ -29,8 +29,8 @@ bool BackupBeforeOperation(Form1& form, const QString& reason)
 
 void BackupDailyIfDue(Form1& form)
 {
-    const std::optional<backup::BackupResult> result =
-        backup::takeDailyBackupIfDue(form.programFolder());
+    const std::optional<store::backup::BackupResult> result =
+        store::backup::takeDailyBackupIfDue(form.programFolder());
     if (result && !result->info)
         reportFailure(form, result->error);
 }

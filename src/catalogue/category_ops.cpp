@@ -24,7 +24,7 @@ void LoadCategoryList(Form1& form)
     QList<NamedRow> categories;
     try {
         CatalogueDb db(form.databasePath());
-        categories = catalogue::listCategoryRows(db);
+        categories = store::listCategoryRows(db);
     } catch (const std::exception&) {
         form.Text8->setText(QStringLiteral("「カテゴリ全検索」でエラーが発生しています。"));
         return;
@@ -56,7 +56,7 @@ std::optional<qint64> ListedCategoryRow(Form1& form, SqliteDatabase& db)
         return std::nullopt;
     const qint64 row = form.Combo1->itemData(index).toLongLong();
     // A row freed since the list was filled may hold another category now.
-    for (const NamedRow& category : catalogue::listCategoryRows(db)) {
+    for (const NamedRow& category : store::listCategoryRows(db)) {
         if (category.row == row)
             return category.name == text ? std::optional(row) : std::nullopt;
     }
@@ -68,7 +68,7 @@ void RegisterCategory(Form1& form)
     BackupDailyIfDue(form);
     try {
         CatalogueDb db(form.databasePath());
-        catalogue::insertCategory(db, form.Combo1->currentText());
+        store::insertCategory(db, form.Combo1->currentText());
         form.Text8->setText(QStringLiteral("正常に登録しました。"));
     } catch (const std::exception&) {
         form.Text8->setText(QStringLiteral("「カテゴリ登録」で重複キー等のエラーが発生しました。"));
@@ -80,8 +80,8 @@ void DeleteCategory(Form1& form)
     try {
         CatalogueDb db(form.databasePath());
         const std::optional<qint64> row = ListedCategoryRow(form, db);
-        if (row ? catalogue::deleteCategoryByRow(db, *row)
-                : catalogue::deleteCategory(db, form.Combo1->currentText()))
+        if (row ? store::deleteCategoryByRow(db, *row)
+                : store::deleteCategory(db, form.Combo1->currentText()))
             form.Text8->setText(QStringLiteral("正常に削除しました。"));
         else
             form.Text8->setText(kNotFound);
@@ -95,8 +95,8 @@ void DeleteTitlesOfCategory(Form1& form)
     try {
         CatalogueDb db(form.databasePath());
         const std::optional<qint64> row = ListedCategoryRow(form, db);
-        const int deleted = row ? catalogue::deleteTitlesOfCategoryRow(db, *row)
-                                : catalogue::deleteTitlesOfCategory(db, form.Combo1->currentText());
+        const int deleted = row ? store::deleteTitlesOfCategoryRow(db, *row)
+                                : store::deleteTitlesOfCategory(db, form.Combo1->currentText());
         if (deleted == 0)
             form.Text8->setText(kNotFound);
     } catch (const std::exception&) {
@@ -106,16 +106,16 @@ void DeleteTitlesOfCategory(Form1& form)
 
 void DeleteCategoryWithTitles(Form1& form)
 {
-    catalogue::DeletionStep step = catalogue::DeletionStep::Titles;
+    store::DeletionStep step = store::DeletionStep::Titles;
     try {
         CatalogueDb db(form.databasePath());
         const std::optional<qint64> row = ListedCategoryRow(form, db);
-        const catalogue::CategoryDeletion deleted =
-            catalogue::deleteCategoryWithTitles(db, form.Combo1->currentText(), row, step);
+        const store::CategoryDeletion deleted =
+            store::deleteCategoryWithTitles(db, form.Combo1->currentText(), row, step);
         form.Text8->setText(deleted.category ? QStringLiteral("正常に削除しました。") : kNotFound);
     } catch (const std::exception&) {
         form.Text8->setText(
-            step == catalogue::DeletionStep::Titles
+            step == store::DeletionStep::Titles
                 ? QStringLiteral("「カテゴリ→タイトル削除」でエラーが発生しました。")
                 : QStringLiteral("「カテゴリ削除」でエラーが発生しました。"));
     }

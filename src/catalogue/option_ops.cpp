@@ -18,7 +18,7 @@ QString LoadMemoryOption(Form1& form)
     std::optional<QString> stored;
     try {
         CatalogueDb db(form.databasePath());
-        stored = catalogue::readMemoryOption(db);
+        stored = store::readMemoryOption(db);
     } catch (const std::exception&) {
         form.Text8->setText(QStringLiteral("「オプションの取得」でエラーが発生しています。"));
         return QStringLiteral("1");
@@ -38,7 +38,7 @@ void SaveMemoryOption(Form1& form, const QString& value)
     BackupDailyIfDue(form);
     try {
         CatalogueDb db(form.databasePath());
-        if (catalogue::writeMemoryOption(db, value))
+        if (store::writeMemoryOption(db, value))
             form.Text8->setText(QStringLiteral("オプションを正常に更新しました。"));
         else
             form.Text8->setText(QStringLiteral("レコードが見つかりません。"));

@@ -110,7 +110,7 @@ void SearchAllWindow::Search()
     QList<FoundTitle> hits;
     try {
         CatalogueDb db(m_form.databasePath());
-        hits = catalogue::searchAllTitles(db, SearchText->text());
+        hits = store::searchAllTitles(db, SearchText->text());
     } catch (const std::exception&) {
         Status->setText(QStringLiteral("「全カテゴリ検索」でエラーが発生しています。"));
         return;

@@ -104,8 +104,8 @@ std::optional<StoredTitle> readSelectedTitle(Form1& form, SqliteDatabase& db)
     const QList<NamedRow>& listed = keptBy<ListedTitles>(form).rows;
     if (selected < 0 || selected >= listed.size() ||
         listed[selected].name != form.List1->text(selected) || listed.size() != form.List1->count())
-        return catalogue::readStoredTitle(db, form.List1->selectedText());
-    std::optional<StoredTitle> stored = catalogue::readTitleByRow(db, listed[selected].row);
+        return store::readStoredTitle(db, form.List1->selectedText());
+    std::optional<StoredTitle> stored = store::readTitleByRow(db, listed[selected].row);
     if (!stored || stored->record.name != listed[selected].name)
         return std::nullopt;
     return stored;
@@ -167,8 +167,8 @@ void LoadTitleList(Form1& form)
     try {
         CatalogueDb db(form.databasePath());
         const std::optional<qint64> category = ListedCategoryRow(form, db);
-        names = category ? catalogue::listTitleRowsOfCategoryRow(db, *category)
-                         : catalogue::listTitleRows(db, form.Combo1->currentText());
+        names = category ? store::listTitleRowsOfCategoryRow(db, *category)
+                         : store::listTitleRows(db, form.Combo1->currentText());
     } catch (const std::exception&) {
         form.Text8->setText(QStringLiteral("「タイトル検索」でエラーが発生しています。"));
         return;
@@ -191,8 +191,8 @@ void SearchTitles(Form1& form)
         const std::optional<qint64> category = ListedCategoryRow(form, db);
         names =
             category
-                ? catalogue::searchTitleRowsOfCategoryRow(db, *category, form.Text1->text())
-                : catalogue::searchTitleRows(db, form.Combo1->currentText(), form.Text1->text());
+                ? store::searchTitleRowsOfCategoryRow(db, *category, form.Text1->text())
+                : store::searchTitleRows(db, form.Combo1->currentText(), form.Text1->text());
     } catch (const std::exception&) {
         form.Text8->setText(QStringLiteral("「タイトル絞込み検索」でエラーが発生しています。"));
         return;
@@ -267,7 +267,7 @@ bool RegisterTitle(Form1& form)
     // registration leaves every field exactly as typed.
     try {
         CatalogueDb db(form.databasePath());
-        catalogue::insertTitle(db, blankFilledRecord(form));
+        store::insertTitle(db, blankFilledRecord(form));
     } catch (const std::exception&) {
         form.Text8->setText(QStringLiteral("「タイトル登録」で重複キー等のエラーが発生しました。"));
         return false;
@@ -284,7 +284,7 @@ void UpdateTitle(Form1& form)
         CatalogueDb db(form.databasePath());
         ReadTitle& kept = readTitleOf(form);
         if (kept.title) {
-            if (!catalogue::readTitleByRow(db, kept.title->row)) {
+            if (!store::readTitleByRow(db, kept.title->row)) {
                 kept.title.reset();
                 form.Text8->setText(kNotFound);
                 return;
@@ -295,7 +295,7 @@ void UpdateTitle(Form1& form)
             if (descriptionUntouched)
                 title.description = kept.title->record.description;
             StoredTitle written;
-            switch (catalogue::updateTitleIfUnchanged(db, *kept.title, title, &written)) {
+            switch (store::updateTitleIfUnchanged(db, *kept.title, title, &written)) {
             case WriteOutcome::Done:
                 // What the editor wrote is now what it has read.
                 kept.title = std::move(written);
@@ -312,12 +312,12 @@ void UpdateTitle(Form1& form)
             }
             return;
         }
-        if (!catalogue::titleExists(db, form.Text2->text())) {
+        if (!store::titleExists(db, form.Text2->text())) {
             form.Text8->setText(kNotFound);
             return;
         }
         fillBlanks(form);
-        if (catalogue::updateTitle(db, editorRecord(form)))
+        if (store::updateTitle(db, editorRecord(form)))
             form.Text8->setText(QStringLiteral("正常に更新しました。"));
         else
             form.Text8->setText(kNotFound);
@@ -333,7 +333,7 @@ void DeleteTitle(Form1& form)
         CatalogueDb db(form.databasePath());
         ReadTitle& kept = readTitleOf(form);
         if (kept.title) {
-            const WriteOutcome outcome = catalogue::deleteTitleIfUnchanged(db, *kept.title);
+            const WriteOutcome outcome = store::deleteTitleIfUnchanged(db, *kept.title);
             if (outcome == WriteOutcome::ChangedSinceRead) {
                 form.Text8->setText(kDeleteRefused);
                 return;
@@ -343,7 +343,7 @@ void DeleteTitle(Form1& form)
                 outcome == WriteOutcome::Done ? QStringLiteral("正常に削除しました。") : kNotFound);
             return;
         }
-        if (catalogue::deleteTitle(db, form.Text2->text()))
+        if (store::deleteTitle(db, form.Text2->text()))
             form.Text8->setText(QStringLiteral("正常に削除しました。"));
         else
             form.Text8->setText(kNotFound);

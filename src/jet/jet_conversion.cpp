@@ -10,7 +10,7 @@
 #include <QSet>
 #include <QUuid>
 
-#include "platform/database.h"
+#include "store/sqlite_database.h"
 #include "platform/folder_sync.h"
 #include "platform/jet_reader.h"
 #include "store/catalogue_db.h"
@@ -23,7 +23,7 @@ namespace jet
 namespace
 {
 
-using namespace schema;
+using namespace store::schema;
 namespace fs = std::filesystem;
 
 // A failure whose text is already the sentence the user reads.

@@ -114,7 +114,7 @@ void BrokenLinksWindow::startCheck()
     QList<StoredTitle> titles;
     try {
         CatalogueDb db(m_form.databasePath());
-        titles = catalogue::readAllTitles(db);
+        titles = store::readAllTitles(db);
     } catch (const std::exception&) {
         status->setText(QStringLiteral("カタログを読めませんでした。"));
         return;
@@ -285,7 +285,7 @@ void BrokenLinksWindow::writeAccepted()
     }
     if (chosen.empty())
         return;
-    QList<catalogue::TitleRewrite> rewrites;
+    QList<store::TitleRewrite> rewrites;
     for (const auto& [b, paths] : chosen) {
         const StoredTitle& asRead = m_broken[b].title;
         rewrites.append({asRead, relinkedTitle(asRead.record, paths)});
@@ -297,7 +297,7 @@ void BrokenLinksWindow::writeAccepted()
     Module1::BackupBeforeOperation(m_form, QStringLiteral("再リンク"));
     try {
         CatalogueDb db(m_form.databasePath());
-        written = catalogue::rewriteTitlesIfUnchanged(db, rewrites);
+        written = store::rewriteTitlesIfUnchanged(db, rewrites);
     } catch (const std::exception&) {
         status->setText(QStringLiteral("書き込みでエラーが発生しました。何も書き換えていません。"));
         return;

@@ -32,7 +32,7 @@ QString listed(const QStringList& lines)
     return text;
 }
 
-QString summaryText(const transfer::ImportSummary& summary)
+QString summaryText(const store::transfer::ImportSummary& summary)
 {
     QString text = QStringLiteral("追加するカテゴリ：%1 件\n追加するタイトル：%2 件")
                        .arg(summary.categories)
@@ -127,12 +127,12 @@ void Form1::ExportMenu_Click()
         !csv && m_services.dialogs->askYesNo(
                     this, QStringLiteral("手書きメモも PNG ファイルとして書き出しますか？"),
                     QStringLiteral("確認!"));
-    transfer::ExportReport report;
+    store::transfer::ExportReport report;
     try {
         CatalogueDb db(databasePath());
-        report = csv ? transfer::exportCsv(db, *file)
-                     : transfer::exportJson(
-                           db, *file, memos ? backup::memoFolderOf(programFolder()) : QString());
+        report = csv ? store::transfer::exportCsv(db, *file)
+                     : store::transfer::exportJson(
+                           db, *file, memos ? store::backup::memoFolderOf(programFolder()) : QString());
     } catch (const std::exception&) {
         report.error = QStringLiteral("カタログを読めません");
     }
@@ -161,16 +161,16 @@ void Form1::ImportMenu_Click()
     const std::optional<QString> file = m_services.dialogs->openFile(this, request);
     if (!file)
         return;
-    const transfer::ImportData data = transfer::readImportFile(*file);
+    const store::transfer::ImportData data = store::transfer::readImportFile(*file);
     if (!data.error.isEmpty()) {
         m_services.dialogs->inform(this, QStringLiteral("%1 を取り込めません。\n%2")
                                              .arg(QDir::toNativeSeparators(*file), data.error));
         return;
     }
-    transfer::ImportSummary plan;
+    store::transfer::ImportSummary plan;
     try {
         CatalogueDb db(databasePath());
-        plan = transfer::planImport(db, data);
+        plan = store::transfer::planImport(db, data);
     } catch (const std::exception&) {
         Text8->setText(QStringLiteral("「インポート」でエラーが発生しました。"));
         return;
@@ -185,10 +185,10 @@ void Form1::ImportMenu_Click()
             this, summaryText(plan) + QStringLiteral("\n\nインポートしますか？"),
             QStringLiteral("確認!")))
         return;
-    transfer::ImportSummary done;
+    store::transfer::ImportSummary done;
     try {
         CatalogueDb db(databasePath());
-        done = transfer::runImport(db, data, backup::memoFolderOf(programFolder()));
+        done = store::transfer::runImport(db, data, store::backup::memoFolderOf(programFolder()));
     } catch (const std::exception&) {
         // One transaction: nothing of the file was added.
         Text8->setText(

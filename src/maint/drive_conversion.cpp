@@ -4,10 +4,10 @@
 
 #include <QStringList>
 
-#include "platform/database.h"
+#include "store/sqlite_database.h"
 #include "store/schema.h"
 
-using namespace schema;
+using namespace store::schema;
 
 namespace conversion
 {

@@ -227,22 +227,22 @@ void Form2::Command2_Click()
 
 void Form2::Command3_Click()
 {
-    convertRow(Text3, Text5, schema::kThumbnailPath);
+    convertRow(Text3, Text5, store::schema::kThumbnailPath);
 }
 
 void Form2::Command4_Click()
 {
-    convertRow(Text6, Text7, schema::kLinkTargets);
+    convertRow(Text6, Text7, store::schema::kLinkTargets);
 }
 
 void Form2::Command5_Click()
 {
-    convertRow(Text8, Text9, schema::kLaunchOptions);
+    convertRow(Text8, Text9, store::schema::kLaunchOptions);
 }
 
 void Form2::Command6_Click()
 {
-    convertRow(Text10, Text11, schema::kWorkingFolder);
+    convertRow(Text10, Text11, store::schema::kWorkingFolder);
 }
 
 void Form2::Image1_Click()

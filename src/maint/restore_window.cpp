@@ -48,7 +48,7 @@ RestoreWindow::RestoreWindow(Form1& form) : QDialog(&form), m_form(form)
 void RestoreWindow::refresh()
 {
     List->clear();
-    for (const backup::BackupInfo& info : backup::listBackups(m_form.programFolder())) {
+    for (const store::backup::BackupInfo& info : store::backup::listBackups(m_form.programFolder())) {
         auto* item = new QTreeWidgetItem(List, {info.when.toString(kDateFormat), info.reason,
                                                 QString::number(info.categories),
                                                 QString::number(info.titles)});
@@ -76,7 +76,7 @@ void RestoreWindow::restoreSelected()
             QStringLiteral("確認!")))
         return;
     const QString error =
-        backup::restoreBackup(m_form.programFolder(), item->data(0, Qt::UserRole).toString());
+        store::backup::restoreBackup(m_form.programFolder(), item->data(0, Qt::UserRole).toString());
     m_form.reloadCatalogue();
     refresh();
     if (!error.isEmpty()) {

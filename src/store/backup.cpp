@@ -21,7 +21,7 @@
 #include "store/catalogue_db.h"
 #include "store/schema.h"
 
-namespace backup
+namespace store::backup
 {
 
 namespace
@@ -292,7 +292,7 @@ std::pair<int, int> countRows(const QString& cataloguePath)
         statement.step();
         return int(statement.integer(0));
     };
-    return {count(schema::kCategoryTable), count(schema::kTitleTable)};
+    return {count(store::schema::kCategoryTable), count(store::schema::kTitleTable)};
 }
 
 BackupResult takeBackup(const QString& dataFolder, Kind kind, const QString& reason,
@@ -368,4 +368,4 @@ QString restoreBackup(const QString& dataFolder, const QString& name, const QDat
     return {};
 }
 
-} // namespace backup
+} // namespace store::backup

@@ -11,7 +11,7 @@
 // that moment and a small record (info.json) of when, why and how much. A
 // backup is built under a hidden name and takes its own name only when
 // whole, so a backup cut short never shows in the list.
-namespace backup
+namespace store::backup
 {
 
 enum class Kind { Operation, Daily };
@@ -77,4 +77,4 @@ QString restoreBackup(const QString& dataFolder, const QString& name,
 // Counts of categories and titles in the catalogue file at path.
 std::pair<int, int> countRows(const QString& cataloguePath);
 
-} // namespace backup
+} // namespace store::backup

@@ -11,7 +11,7 @@
 #include "store/schema.h"
 #include "store/text_rule.h"
 
-using namespace schema;
+using namespace store::schema;
 
 namespace
 {

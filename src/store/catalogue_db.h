@@ -3,7 +3,7 @@
 #include <QDateTime>
 #include <QString>
 
-#include "platform/database.h"
+#include "store/sqlite_database.h"
 
 // A name refused because one that compares the same under the catalogue's
 // comparison rule is already stored.

@@ -4,9 +4,9 @@
 #include "store/name_lookup.h"
 #include "store/schema.h"
 
-using namespace schema;
+using namespace store::schema;
 
-namespace catalogue
+namespace store
 {
 
 namespace
@@ -130,4 +130,4 @@ CategoryDeletion deleteCategoryWithTitles(SqliteDatabase& db, const QString& nam
     return deleted;
 }
 
-} // namespace catalogue
+} // namespace store

@@ -12,7 +12,7 @@ class SqliteDatabase;
 // engine failure. Names are found under the catalogue's comparison rule
 // (text_rule.h); where two stored names compare the same, the exact spelling
 // wins.
-namespace catalogue {
+namespace store {
 
 // Every category name, in the engine's order; there is no row limit.
 QStringList listCategories(SqliteDatabase& db);
@@ -45,4 +45,4 @@ enum class DeletionStep { Titles, Category };
 CategoryDeletion deleteCategoryWithTitles(SqliteDatabase& db, const QString& name,
                                           std::optional<qint64> row, DeletionStep& step);
 
-} // namespace catalogue
+} // namespace store

@@ -10,13 +10,13 @@
 #include <QSaveFile>
 #include <QSet>
 
-#include "platform/database.h"
+#include "store/sqlite_database.h"
 #include "store/schema.h"
 #include "store/text_rule.h"
 
-using namespace schema;
+using namespace store::schema;
 
-namespace transfer
+namespace store::transfer
 {
 
 namespace
@@ -587,4 +587,4 @@ ImportSummary runImport(SqliteDatabase& db, const ImportData& data, const QStrin
     return summary;
 }
 
-} // namespace transfer
+} // namespace store::transfer

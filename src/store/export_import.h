@@ -14,7 +14,7 @@ class SqliteDatabase;
 // with a byte-order mark, CR LF between records, RFC 4180 quoting, one row per
 // title with its category; a title holding bytes that are not UTF-8 cannot be
 // written there and is named instead.
-namespace transfer
+namespace store::transfer
 {
 
 // The seven columns of a title as stored, in the order of the CSV header:
@@ -82,4 +82,4 @@ ImportSummary planImport(SqliteDatabase& db, const ImportData& data);
 // name exists yet. Throws DbError when the catalogue could not be written.
 ImportSummary runImport(SqliteDatabase& db, const ImportData& data, const QString& memoFolder);
 
-} // namespace transfer
+} // namespace store::transfer

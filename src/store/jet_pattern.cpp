@@ -7,7 +7,7 @@
 
 #include <QString>
 
-#include "platform/database.h"
+#include "store/sqlite_database.h"
 #include "store/text_rule.h"
 
 namespace {

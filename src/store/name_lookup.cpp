@@ -2,12 +2,12 @@
 
 #include <QList>
 
-#include "platform/database.h"
+#include "store/sqlite_database.h"
 #include "store/schema.h"
 
-using namespace schema;
+using namespace store::schema;
 
-namespace catalogue
+namespace store
 {
 
 QString exactMatch(const QString& column, int index)
@@ -140,4 +140,4 @@ void bindCategoryTitles(SqliteStatement& statement, const CategoryTitles& titles
         statement.bindInteger(3, *titles.row);
 }
 
-} // namespace catalogue
+} // namespace store

@@ -11,7 +11,7 @@ class SqliteStatement;
 // names that now compare the same; the exact spelling then wins, and
 // otherwise the one that differs only in ASCII case, then the first in
 // binary order, so the same row is always found.
-namespace catalogue
+namespace store
 {
 
 // The stored spelling of the name in table.column that compares the same as
@@ -49,4 +49,4 @@ QString rowParameter(int index);
 // column's own index.
 QString exactMatch(const QString& column, int index);
 
-} // namespace catalogue
+} // namespace store

@@ -1,11 +1,11 @@
 #include "store/option_queries.h"
 
-#include "platform/database.h"
+#include "store/sqlite_database.h"
 #include "store/schema.h"
 
-using namespace schema;
+using namespace store::schema;
 
-namespace catalogue {
+namespace store {
 
 std::optional<QString> readMemoryOption(SqliteDatabase& db)
 {
@@ -27,4 +27,4 @@ bool writeMemoryOption(SqliteDatabase& db, const QString& value)
     return db.changes() > 0;
 }
 
-} // namespace catalogue
+} // namespace store

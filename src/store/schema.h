@@ -4,7 +4,7 @@
 
 // Table and column names of the catalogue file. The names are Japanese, as
 // the file has always had them, so other tools and older files agree.
-namespace schema {
+namespace store::schema {
 
 inline const QString kCategoryTable = QStringLiteral("カテゴリ");
 inline const QString kTitleTable = QStringLiteral("タイトル");
@@ -22,4 +22,4 @@ inline const QString kOptionValue = QStringLiteral("Option_Value");
 
 inline const QString kMemoryOption = QStringLiteral("Memory");
 
-} // namespace schema
+} // namespace store::schema

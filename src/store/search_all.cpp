@@ -4,13 +4,13 @@
 #include <unordered_map>
 #include <vector>
 
-#include "platform/database.h"
+#include "store/sqlite_database.h"
 #include "store/schema.h"
 #include "store/text_rule.h"
 
-using namespace schema;
+using namespace store::schema;
 
-namespace catalogue
+namespace store
 {
 
 namespace
@@ -130,4 +130,4 @@ QList<FoundTitle> searchAllTitles(SqliteDatabase& db, const QString& searchText)
     return titles;
 }
 
-} // namespace catalogue
+} // namespace store

@@ -21,7 +21,7 @@ struct FoundTitle {
     friend bool operator==(const FoundTitle&, const FoundTitle&) = default;
 };
 
-namespace catalogue
+namespace store
 {
 
 // Every title, in any category, whose name or description contains
@@ -32,4 +32,4 @@ namespace catalogue
 // failure and on a malformed pattern.
 QList<FoundTitle> searchAllTitles(SqliteDatabase& db, const QString& searchText);
 
-} // namespace catalogue
+} // namespace store

@@ -9,7 +9,7 @@
 #include <sqlite3.h>
 #include <unicode/ucol.h>
 
-#include "platform/database.h"
+#include "store/sqlite_database.h"
 #include "store/jet_pattern.h"
 
 namespace

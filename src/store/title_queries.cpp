@@ -3,15 +3,15 @@
 #include <algorithm>
 #include <vector>
 
-#include "platform/database.h"
+#include "store/sqlite_database.h"
 #include "store/catalogue_db.h"
 #include "store/name_lookup.h"
 #include "store/schema.h"
 #include "store/text_rule.h"
 
-using namespace schema;
+using namespace store::schema;
 
-namespace catalogue
+namespace store
 {
 
 namespace
@@ -443,4 +443,4 @@ QList<qint64> rewriteTitlesIfUnchanged(SqliteDatabase& db, const QList<TitleRewr
     return written;
 }
 
-} // namespace catalogue
+} // namespace store

@@ -44,7 +44,7 @@ enum class WriteOutcome { Done, Missing, ChangedSinceRead };
 // failure. Lists have no row limit. Names and categories are found under the
 // catalogue's comparison rule (text_rule.h); where two stored names compare
 // the same, the exact spelling wins.
-namespace catalogue
+namespace store
 {
 
 // The names of a category's titles (every spelling of the category the
@@ -111,4 +111,4 @@ struct TitleRewrite {
 // skipped and the others are written. Returns the rows written.
 QList<qint64> rewriteTitlesIfUnchanged(SqliteDatabase& db, const QList<TitleRewrite>& rewrites);
 
-} // namespace catalogue
+} // namespace store

@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/database.h"
+#include "store/sqlite_database.h"
 #include "store/backup.h"
 #include "store/catalogue_db.h"
 
@@ -170,8 +170,8 @@ TEST_F(ProgramTest, BackupAndExportCommandsAnswerOnTheTerminal)
 
     // A backup listed by name is restored by that name; the state it
     // replaced is listed first afterwards, as 復元.
-    const backup::BackupResult taken =
-        backup::takeBackup(data, backup::Kind::Operation, "カテゴリ「本」の削除");
+    const store::backup::BackupResult taken =
+        store::backup::takeBackup(data, store::backup::Kind::Operation, "カテゴリ「本」の削除");
     ASSERT_TRUE(taken.info);
     QByteArray listing;
     EXPECT_EQ(run({"--list-backups"}, &listing), 0);

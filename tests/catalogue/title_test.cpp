@@ -4,7 +4,7 @@
 #include <QPlainTextEdit>
 #include <QSet>
 
-#include "platform/database.h"
+#include "store/sqlite_database.h"
 #include "store/catalogue_db.h"
 #include "catalogue/title_ops.h"
 #include "support/form_fixture.h"

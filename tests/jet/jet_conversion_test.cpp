@@ -14,7 +14,7 @@
 #include "fakes/fake_services.h"
 #include "jet/jet_conversion.h"
 #include "jet/jet_offer.h"
-#include "platform/database.h"
+#include "store/sqlite_database.h"
 #include "store/catalogue_db.h"
 
 namespace

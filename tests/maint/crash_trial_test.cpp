@@ -74,8 +74,8 @@ struct Operation {
     std::string describe; // the line the child reports once it is done
 };
 
-const QString kColumns[] = {schema::kThumbnailPath, schema::kLinkTargets, schema::kLaunchOptions,
-                            schema::kWorkingFolder};
+const QString kColumns[] = {store::schema::kThumbnailPath, store::schema::kLinkTargets, store::schema::kLaunchOptions,
+                            store::schema::kWorkingFolder};
 
 QString drive(Random& random, bool anyCase)
 {
@@ -150,11 +150,11 @@ Operation nextOperation(Random& random, const Model& model)
 
 QString& columnOf(TitleRecord& title, const QString& column)
 {
-    if (column == schema::kThumbnailPath)
+    if (column == store::schema::kThumbnailPath)
         return title.thumbnailPath;
-    if (column == schema::kLinkTargets)
+    if (column == store::schema::kLinkTargets)
         return title.linkTargets;
-    if (column == schema::kLaunchOptions)
+    if (column == store::schema::kLaunchOptions)
         return title.launchOptions;
     return title.workingFolder;
 }
@@ -184,7 +184,7 @@ void apply(Model& model, const Operation& op)
         for (auto& [name, title] : model.titles) {
             QString& value = columnOf(title, op.column);
             const auto converted =
-                op.column == schema::kLinkTargets
+                op.column == store::schema::kLinkTargets
                     ? conversion::convertLinkTargets(value, op.oldPrefix, op.newPrefix)
                     : conversion::convertPrefix(value, op.oldPrefix, op.newPrefix);
             if (converted)
@@ -200,21 +200,21 @@ void perform(const QString& path, const Operation& op)
     CatalogueDb db(path);
     switch (op.kind) {
     case Kind::AddCategory:
-        catalogue::insertCategory(db, op.name);
+        store::insertCategory(db, op.name);
         break;
     case Kind::Register:
-        catalogue::insertTitle(db, op.title);
+        store::insertTitle(db, op.title);
         break;
     case Kind::Update:
-        if (!catalogue::updateTitle(db, op.title))
+        if (!store::updateTitle(db, op.title))
             throw DbError("update found no title");
         break;
     case Kind::Delete:
-        if (!catalogue::deleteTitle(db, op.name))
+        if (!store::deleteTitle(db, op.name))
             throw DbError("delete found no title");
         break;
     case Kind::DeleteCategoryTitles:
-        catalogue::deleteTitlesOfCategory(db, op.name);
+        store::deleteTitlesOfCategory(db, op.name);
         break;
     case Kind::Convert:
         conversion::convertColumn(db, op.column, op.oldPrefix, op.newPrefix);
@@ -281,16 +281,16 @@ Model stored(const QString& path, QString& integrity)
     Model model;
     auto titles =
         db.prepare(QStringLiteral("SELECT %1, %2, %3, %4, %5, %6, %7 FROM %8")
-                       .arg(schema::kTitleName, schema::kDescription, schema::kThumbnailPath,
-                            schema::kLinkTargets, schema::kWorkingFolder, schema::kLaunchOptions,
-                            schema::kCategoryName, schema::kTitleTable));
+                       .arg(store::schema::kTitleName, store::schema::kDescription, store::schema::kThumbnailPath,
+                            store::schema::kLinkTargets, store::schema::kWorkingFolder, store::schema::kLaunchOptions,
+                            store::schema::kCategoryName, store::schema::kTitleTable));
     while (titles.step()) {
         const TitleRecord title{titles.text(0), titles.text(1), titles.text(2), titles.text(3),
                                 titles.text(4), titles.text(5), titles.text(6)};
         model.titles[title.name] = title;
     }
     auto categories = db.prepare(
-        QStringLiteral("SELECT %1 FROM %2").arg(schema::kCategoryName, schema::kCategoryTable));
+        QStringLiteral("SELECT %1 FROM %2").arg(store::schema::kCategoryName, store::schema::kCategoryTable));
     while (categories.step())
         model.categories.push_back(categories.text(0));
     return model;
@@ -419,11 +419,11 @@ QString titleName(int index)
         try {
             CatalogueDb db(path);
             if (!baseline[index])
-                baseline[index] = catalogue::readStoredTitle(db, titleName(index));
+                baseline[index] = store::readStoredTitle(db, titleName(index));
             TitleRecord edited = baseline[index]->record;
             edited.description += QStringLiteral(" %1").arg(QString::fromStdString(mark));
             StoredTitle written;
-            switch (catalogue::updateTitleIfUnchanged(db, *baseline[index], edited, &written)) {
+            switch (store::updateTitleIfUnchanged(db, *baseline[index], edited, &written)) {
             case WriteOutcome::Done:
                 baseline[index] = written;
                 lines += "D " + std::to_string(index) + ' ' + mark + '\n';
@@ -460,13 +460,13 @@ TEST(CrashTrial, TwoEditorsSavingTheSameTitlesLoseNoUpdate)
     ASSERT_TRUE(createCatalogueIfMissing(path));
     {
         CatalogueDb db(path);
-        catalogue::insertCategory(db, QStringLiteral("分類"));
+        store::insertCategory(db, QStringLiteral("分類"));
         TitleRecord title;
         title.description = QStringLiteral("始");
         title.category = QStringLiteral("分類");
         for (int index = 0; index < race::kTitles; ++index) {
             title.name = race::titleName(index);
-            catalogue::insertTitle(db, title);
+            store::insertTitle(db, title);
         }
     }
 
@@ -517,7 +517,7 @@ TEST(CrashTrial, TwoEditorsSavingTheSameTitlesLoseNoUpdate)
         for (int index = 0; index < race::kTitles; ++index) {
             auto query =
                 db.prepare(QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?1")
-                               .arg(schema::kDescription, schema::kTitleTable, schema::kTitleName));
+                               .arg(store::schema::kDescription, store::schema::kTitleTable, store::schema::kTitleName));
             query.bind(1, race::titleName(index));
             ASSERT_TRUE(query.step());
             for (const QString& mark : query.text(0).split(QLatin1Char(' '), Qt::SkipEmptyParts))

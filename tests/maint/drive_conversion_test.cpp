@@ -8,7 +8,7 @@
 
 #include "maint/drive_conversion.h"
 #include "maint/form2.h"
-#include "platform/database.h"
+#include "store/sqlite_database.h"
 #include "store/catalogue_db.h"
 #include "support/form_fixture.h"
 

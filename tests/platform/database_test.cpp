@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/database.h"
+#include "store/sqlite_database.h"
 
 namespace {
 

@@ -27,7 +27,7 @@ protected:
     {
         ASSERT_TRUE(m_dir.isValid());
         ASSERT_TRUE(createCatalogueIfMissing(catalogue()));
-        ASSERT_TRUE(QDir().mkpath(backup::memoFolderOf(folder())));
+        ASSERT_TRUE(QDir().mkpath(store::backup::memoFolderOf(folder())));
     }
 
     QString folder() const { return m_dir.path(); }
@@ -80,7 +80,7 @@ protected:
     void saveMemo(const QString& title, const QByteArray& content)
     {
         const QString path =
-            backup::memoFolderOf(folder()) + QLatin1Char('/') + title + QStringLiteral(".ole");
+            store::backup::memoFolderOf(folder()) + QLatin1Char('/') + title + QStringLiteral(".ole");
         QFile staged(path + QStringLiteral(".tmp"));
         ASSERT_TRUE(staged.open(QIODevice::WriteOnly));
         staged.write(content);
@@ -92,7 +92,7 @@ protected:
 
     QByteArray memo(const QString& title)
     {
-        QFile file(backup::memoFolderOf(folder()) + QLatin1Char('/') + title +
+        QFile file(store::backup::memoFolderOf(folder()) + QLatin1Char('/') + title +
                    QStringLiteral(".ole"));
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("missing");
     }
@@ -108,7 +108,7 @@ protected:
     QStringList backupNames()
     {
         QStringList names;
-        for (const backup::BackupInfo& info : backup::listBackups(folder()))
+        for (const store::backup::BackupInfo& info : store::backup::listBackups(folder()))
             names << info.name;
         return names;
     }
@@ -135,17 +135,17 @@ TEST_F(BackupTest, RetentionKeepsTheNewestOfEachKind)
                          .arg(row.operations)
                          .arg(row.dailies)
                          .toStdString());
-        QDir(backup::backupFolder(folder())).removeRecursively();
+        QDir(store::backup::backupFolder(folder())).removeRecursively();
         const int total = std::max(row.operations, row.dailies);
         for (int i = 0; i < total; ++i) {
             const QDateTime when = kStart.addDays(i);
-            const backup::Kind kinds[] = {backup::Kind::Operation, backup::Kind::Daily};
-            for (const backup::Kind kind : kinds) {
-                const bool daily = kind == backup::Kind::Daily;
+            const store::backup::Kind kinds[] = {store::backup::Kind::Operation, store::backup::Kind::Daily};
+            for (const store::backup::Kind kind : kinds) {
+                const bool daily = kind == store::backup::Kind::Daily;
                 if (i >= (daily ? row.dailies : row.operations))
                     continue;
-                ASSERT_TRUE(backup::takeBackup(folder(), kind,
-                                               daily ? backup::dailyReason()
+                ASSERT_TRUE(store::backup::takeBackup(folder(), kind,
+                                               daily ? store::backup::dailyReason()
                                                      : QStringLiteral("op%1").arg(i),
                                                daily ? when.addSecs(60) : when)
                                 .info);
@@ -153,8 +153,8 @@ TEST_F(BackupTest, RetentionKeepsTheNewestOfEachKind)
         }
         QStringList expected;
         QStringList kept;
-        for (const backup::BackupInfo& info : backup::listBackups(folder()))
-            kept << (info.kind == backup::Kind::Daily ? QStringLiteral("d") : info.reason) +
+        for (const store::backup::BackupInfo& info : store::backup::listBackups(folder()))
+            kept << (info.kind == store::backup::Kind::Daily ? QStringLiteral("d") : info.reason) +
                         info.when.toString(QStringLiteral("MMdd"));
         for (int i = total - 1; i >= 0; --i) {
             const QString day = kStart.addDays(i).toString(QStringLiteral("MMdd"));
@@ -169,13 +169,13 @@ TEST_F(BackupTest, RetentionKeepsTheNewestOfEachKind)
 
 TEST_F(BackupTest, DailyBackupIsTakenOncePerDate)
 {
-    EXPECT_TRUE(backup::takeDailyBackupIfDue(folder(), kStart));
-    EXPECT_FALSE(backup::takeDailyBackupIfDue(folder(), kStart.addSecs(3600)));
+    EXPECT_TRUE(store::backup::takeDailyBackupIfDue(folder(), kStart));
+    EXPECT_FALSE(store::backup::takeDailyBackupIfDue(folder(), kStart.addSecs(3600)));
     // An operation backup that day is no daily one.
-    ASSERT_TRUE(backup::takeBackup(folder(), backup::Kind::Operation, QStringLiteral("x"),
+    ASSERT_TRUE(store::backup::takeBackup(folder(), store::backup::Kind::Operation, QStringLiteral("x"),
                                    kStart.addDays(1))
                     .info);
-    EXPECT_TRUE(backup::takeDailyBackupIfDue(folder(), kStart.addDays(1).addSecs(10)));
+    EXPECT_TRUE(store::backup::takeDailyBackupIfDue(folder(), kStart.addDays(1).addSecs(10)));
     EXPECT_EQ(backupNames().size(), 3);
 }
 
@@ -194,16 +194,16 @@ TEST_F(BackupTest, BackupWhileAnotherConnectionWritesIsOneCommittedState)
     });
     QList<int> seen;
     for (int i = 0; i < 6; ++i) {
-        const backup::BackupResult result = backup::takeBackup(
-            folder(), backup::Kind::Operation, QStringLiteral("r"), kStart.addSecs(i));
+        const store::backup::BackupResult result = store::backup::takeBackup(
+            folder(), store::backup::Kind::Operation, QStringLiteral("r"), kStart.addSecs(i));
         ASSERT_TRUE(result.info) << result.error.toStdString();
-        const QString copy = backup::backupFolder(folder()) + QLatin1Char('/') + result.info->name +
+        const QString copy = store::backup::backupFolder(folder()) + QLatin1Char('/') + result.info->name +
                              QStringLiteral("/QUILMO.mdb");
         SqliteDatabase db(copy);
         SqliteStatement check = db.prepare(QStringLiteral("PRAGMA integrity_check"));
         ASSERT_TRUE(check.step());
         EXPECT_EQ(check.text(0), QStringLiteral("ok"));
-        EXPECT_EQ(backup::countRows(copy).second, result.info->titles);
+        EXPECT_EQ(store::backup::countRows(copy).second, result.info->titles);
         EXPECT_EQ(result.info->titles % 10, 0);
         seen << result.info->titles;
         std::this_thread::sleep_for(std::chrono::milliseconds(30));
@@ -221,36 +221,36 @@ TEST_F(BackupTest, RestoreAfterCategoryDeleteBringsEveryTitleAndMemoBack)
     addTitles(QStringLiteral("残す"), 3, QStringLiteral("k"));
     saveMemo(QStringLiteral("t1"), "old picture");
     const QStringList before = allRows();
-    const backup::BackupResult taken = backup::takeBackup(
-        folder(), backup::Kind::Operation, QStringLiteral("カテゴリ「消す」の削除"), kStart);
+    const store::backup::BackupResult taken = store::backup::takeBackup(
+        folder(), store::backup::Kind::Operation, QStringLiteral("カテゴリ「消す」の削除"), kStart);
     ASSERT_TRUE(taken.info);
     EXPECT_EQ(taken.info->categories, 2);
     EXPECT_EQ(taken.info->titles, 53);
     {
         CatalogueDb db(catalogue());
-        catalogue::deleteTitlesOfCategory(db, QStringLiteral("消す"));
-        catalogue::deleteCategory(db, QStringLiteral("消す"));
+        store::deleteTitlesOfCategory(db, QStringLiteral("消す"));
+        store::deleteCategory(db, QStringLiteral("消す"));
     }
     saveMemo(QStringLiteral("t1"), "new picture");
     saveMemo(QStringLiteral("k0"), "added later");
 
-    EXPECT_EQ(backup::restoreBackup(folder(), taken.info->name, kStart.addSecs(60)), QString());
+    EXPECT_EQ(store::backup::restoreBackup(folder(), taken.info->name, kStart.addSecs(60)), QString());
     EXPECT_EQ(allRows(), before);
     EXPECT_EQ(memo(QStringLiteral("t1")), QByteArray("old picture"));
     EXPECT_EQ(memo(QStringLiteral("k0")), QByteArray("missing"));
-    const QList<backup::BackupInfo> list = backup::listBackups(folder());
+    const QList<store::backup::BackupInfo> list = store::backup::listBackups(folder());
     ASSERT_EQ(list.size(), 2);
     EXPECT_EQ(list[0].reason, QStringLiteral("復元"));
     EXPECT_EQ(list[0].titles, 3);
     EXPECT_EQ(list[1].name, taken.info->name);
     // Restoring the backup of the moment before brings the deletion back.
-    EXPECT_EQ(backup::restoreBackup(folder(), list[0].name, kStart.addSecs(120)), QString());
+    EXPECT_EQ(store::backup::restoreBackup(folder(), list[0].name, kStart.addSecs(120)), QString());
     EXPECT_EQ(memo(QStringLiteral("t1")), QByteArray("new picture"));
-    EXPECT_EQ(backup::countRows(catalogue()), std::make_pair(1, 3));
+    EXPECT_EQ(store::backup::countRows(catalogue()), std::make_pair(1, 3));
 
     for (const QString& name : {QStringLiteral("../x"), QStringLiteral("nothing"), QString()})
-        EXPECT_FALSE(backup::restoreBackup(folder(), name).isEmpty());
-    EXPECT_EQ(backup::countRows(catalogue()), std::make_pair(1, 3));
+        EXPECT_FALSE(store::backup::restoreBackup(folder(), name).isEmpty());
+    EXPECT_EQ(store::backup::countRows(catalogue()), std::make_pair(1, 3));
 }
 
 // A disk with no room left: the backup fails, says so, leaves the catalogue
@@ -259,8 +259,8 @@ TEST_F(BackupTest, FailedBackupLeavesCatalogueAndOlderBackupsAlone)
 {
     addTitles(QStringLiteral("c"), 3000, QStringLiteral("t"));
     saveMemo(QStringLiteral("t1"), QByteArray(200000, 'm'));
-    for (int i = 0; i < backup::kKeptOperationBackups; ++i)
-        ASSERT_TRUE(backup::takeBackup(folder(), backup::Kind::Operation, QStringLiteral("x"),
+    for (int i = 0; i < store::backup::kKeptOperationBackups; ++i)
+        ASSERT_TRUE(store::backup::takeBackup(folder(), store::backup::Kind::Operation, QStringLiteral("x"),
                                        kStart.addSecs(i))
                         .info);
     const QStringList names = backupNames();
@@ -273,8 +273,8 @@ TEST_F(BackupTest, FailedBackupLeavesCatalogueAndOlderBackupsAlone)
             const rlimit lowered{limit, limit};
             if (setrlimit(RLIMIT_FSIZE, &lowered) != 0)
                 _exit(3);
-            const backup::BackupResult result = backup::takeBackup(
-                folder(), backup::Kind::Operation, QStringLiteral("y"), kStart.addDays(1));
+            const store::backup::BackupResult result = store::backup::takeBackup(
+                folder(), store::backup::Kind::Operation, QStringLiteral("y"), kStart.addDays(1));
             _exit(!result.info && !result.error.isEmpty() ? 0 : 1);
         }
         int status = 0;
@@ -283,7 +283,7 @@ TEST_F(BackupTest, FailedBackupLeavesCatalogueAndOlderBackupsAlone)
         EXPECT_EQ(WEXITSTATUS(status), 0) << limit;
         EXPECT_EQ(fileHash(catalogue()), hash);
         EXPECT_EQ(backupNames(), names);
-        EXPECT_EQ(QDir(backup::backupFolder(folder()))
+        EXPECT_EQ(QDir(store::backup::backupFolder(folder()))
                       .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot)
                       .size(),
                   names.size());

@@ -85,13 +85,13 @@ protected:
         return result;
     }
 
-    transfer::ImportSummary import(const QString& into, const QString& file)
+    store::transfer::ImportSummary import(const QString& into, const QString& file)
     {
-        const transfer::ImportData data = transfer::readImportFile(file);
+        const store::transfer::ImportData data = store::transfer::readImportFile(file);
         EXPECT_EQ(data.error, QString());
         CatalogueDb db(catalogue(into));
-        const transfer::ImportSummary plan = transfer::planImport(db, data);
-        const transfer::ImportSummary done = transfer::runImport(db, data, memos(into));
+        const store::transfer::ImportSummary plan = store::transfer::planImport(db, data);
+        const store::transfer::ImportSummary done = store::transfer::runImport(db, data, memos(into));
         EXPECT_EQ(plan.titles, done.titles);
         EXPECT_EQ(plan.existing, done.existing);
         return done;
@@ -111,12 +111,12 @@ TEST_F(ExportImportTest, RoundTripKeepsEveryAwkwardText)
     const QString csv = m_dir.filePath(QStringLiteral("out.csv"));
     {
         CatalogueDb db(catalogue(QStringLiteral("from")));
-        const transfer::ExportReport toJson =
-            transfer::exportJson(db, json, memos(QStringLiteral("from")));
+        const store::transfer::ExportReport toJson =
+            store::transfer::exportJson(db, json, memos(QStringLiteral("from")));
         EXPECT_EQ(toJson.error, QString());
         EXPECT_EQ(toJson.titles, 5);
         EXPECT_EQ(toJson.memos, 2);
-        const transfer::ExportReport toCsv = transfer::exportCsv(db, csv);
+        const store::transfer::ExportReport toCsv = store::transfer::exportCsv(db, csv);
         EXPECT_EQ(toCsv.error, QString());
         EXPECT_EQ(toCsv.titles, 4);
         ASSERT_EQ(toCsv.unwritable.size(), 1);
@@ -129,13 +129,13 @@ TEST_F(ExportImportTest, RoundTripKeepsEveryAwkwardText)
         "\xEF\xBB\xBF\xE3\x82\xAB\xE3\x83\x86\xE3\x82\xB4\xE3\x83\xAA\xE5\x90\x8D,"));
     EXPECT_TRUE(csvText.contains("\r\n\"a,\"\"b\"\"\r\nc\",\"say \"\"hi\"\", then\r\nleave\","));
 
-    transfer::ImportSummary fromJson = import(QStringLiteral("to-json"), json);
+    store::transfer::ImportSummary fromJson = import(QStringLiteral("to-json"), json);
     EXPECT_EQ(fromJson.categories, 3);
     EXPECT_EQ(fromJson.titles, 5);
     EXPECT_EQ(fromJson.memos, 2);
     EXPECT_EQ(rows(QStringLiteral("to-json")), original);
 
-    transfer::ImportSummary fromCsv = import(QStringLiteral("to-csv"), csv);
+    store::transfer::ImportSummary fromCsv = import(QStringLiteral("to-csv"), csv);
     EXPECT_EQ(fromCsv.titles, 4);
     QStringList withoutBadRow = original;
     withoutBadRow.removeIf([](const QString& row) {
@@ -145,7 +145,7 @@ TEST_F(ExportImportTest, RoundTripKeepsEveryAwkwardText)
     EXPECT_EQ(rows(QStringLiteral("to-csv")), withoutBadRow);
 
     // Names already there, written with other widths and case, stay as they are.
-    transfer::ImportSummary again = import(QStringLiteral("to-json"), json);
+    store::transfer::ImportSummary again = import(QStringLiteral("to-json"), json);
     EXPECT_EQ(again.categories + again.titles + again.memos, 0);
     EXPECT_EQ(again.existing.size(), 8);
     EXPECT_EQ(rows(QStringLiteral("to-json")), original);
@@ -154,7 +154,7 @@ TEST_F(ExportImportTest, RoundTripKeepsEveryAwkwardText)
         db.exec(QStringLiteral(
             "INSERT INTO タイトル VALUES ('全角abc', 'mine', ' ', ' ', 'x', ' ', ' ')"));
     }
-    transfer::ImportSummary clash = import(QStringLiteral("again"), json);
+    store::transfer::ImportSummary clash = import(QStringLiteral("again"), json);
     EXPECT_EQ(clash.titles, 4);
     EXPECT_TRUE(clash.existing.contains(QStringLiteral("タイトル 全角ＡＢＣ")));
 }
@@ -189,7 +189,7 @@ TEST_F(ExportImportTest, UnreadableRowsAreNamed)
         ASSERT_TRUE(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
         out.write(row.file);
         out.close();
-        const transfer::ImportData data = transfer::readImportFile(file);
+        const store::transfer::ImportData data = store::transfer::readImportFile(file);
         EXPECT_EQ(data.error, row.error);
         EXPECT_EQ(data.unreadable, row.unreadable);
         EXPECT_EQ(data.titles.size(), row.titles);
@@ -204,7 +204,7 @@ TEST_F(ExportImportTest, UnreadableRowsAreNamed)
     out.write(R"({"format": "quilmo-catalogue", "categories": ["c", 5],
       "titles": [{"タイトル名": "ok", "カテゴリ名": "c"}, {"タイトル名": {"base64": "!!"}, "カテゴリ名": "c"}]})");
     out.close();
-    const transfer::ImportData data = transfer::readImportFile(json);
+    const store::transfer::ImportData data = store::transfer::readImportFile(json);
     EXPECT_EQ(data.unreadable,
               QStringList({QStringLiteral("カテゴリ 2 番目: 名前が読めません"),
                            QStringLiteral("タイトル 2 番目: 「タイトル名」が読めません")}));

@@ -45,7 +45,7 @@ protected:
                   const QString& description = QStringLiteral(" "))
     {
         CatalogueDb db(m_path);
-        catalogue::insertTitle(db, TitleRecord{name, description, QStringLiteral(" "),
+        store::insertTitle(db, TitleRecord{name, description, QStringLiteral(" "),
                                                QStringLiteral(" \r\n"), QStringLiteral(" "),
                                                QStringLiteral(" "), category});
     }
@@ -83,12 +83,12 @@ TEST_F(StoreTest, CategoryWrittenDifferentlySelectsItsTitles)
     addTitle("別件", "other");
     CatalogueDb db(path());
     for (const QString& typed : QStringList{"ｄｏｃｓ", "docs", "DOCS", "ＤＯＣＳ"}) {
-        EXPECT_EQ(catalogue::listTitles(db, typed), QStringList({"ｶﾅ資料", "手順書"}))
+        EXPECT_EQ(store::listTitles(db, typed), QStringList({"ｶﾅ資料", "手順書"}))
             << typed.toStdString();
-        EXPECT_EQ(catalogue::searchTitles(db, typed, "かな"), QStringList({"ｶﾅ資料"}));
+        EXPECT_EQ(store::searchTitles(db, typed, "かな"), QStringList({"ｶﾅ資料"}));
     }
-    EXPECT_TRUE(catalogue::listTitles(db, "doc").isEmpty());
-    EXPECT_EQ(catalogue::deleteTitlesOfCategory(db, "ｄｏｃｓ"), 2);
+    EXPECT_TRUE(store::listTitles(db, "doc").isEmpty());
+    EXPECT_EQ(store::deleteTitlesOfCategory(db, "ｄｏｃｓ"), 2);
     EXPECT_EQ(rows("SELECT タイトル名 FROM タイトル"), QStringList({"別件"}));
 }
 
@@ -96,9 +96,9 @@ TEST_F(StoreTest, KanaAndWidthOfACategoryAreIgnored)
 {
     addTitle("a", "ｼﾞｬﾝﾙ");
     CatalogueDb db(path());
-    EXPECT_EQ(catalogue::listTitles(db, "じゃんる"), QStringList({"a"}));
-    EXPECT_EQ(catalogue::listTitles(db, "ジャンル"), QStringList({"a"}));
-    EXPECT_TRUE(catalogue::listTitles(db, "シャンル").isEmpty());
+    EXPECT_EQ(store::listTitles(db, "じゃんる"), QStringList({"a"}));
+    EXPECT_EQ(store::listTitles(db, "ジャンル"), QStringList({"a"}));
+    EXPECT_TRUE(store::listTitles(db, "シャンル").isEmpty());
 }
 
 // ---- Uniqueness -----------------------------------------------------------
@@ -122,13 +122,13 @@ TEST_F(StoreTest, TitleThatComparesTheSameIsRefusedInAnyCategory)
 TEST_F(StoreTest, CategoryThatComparesTheSameIsRefused)
 {
     CatalogueDb db(path());
-    catalogue::insertCategory(db, "ＤＯＣＳ");
-    catalogue::insertCategory(db, "かな");
+    store::insertCategory(db, "ＤＯＣＳ");
+    store::insertCategory(db, "かな");
     for (const QString& name : QStringList{"docs", "Docs", "ｄｏｃｓ", "カナ", "ｶﾅ"})
-        EXPECT_THROW(catalogue::insertCategory(db, name), DuplicateName) << name.toStdString();
-    EXPECT_THROW(catalogue::insertCategory(db, ""), DbError);
-    EXPECT_EQ(catalogue::listCategories(db), QStringList({"ＤＯＣＳ", "かな"}));
-    EXPECT_NO_THROW(catalogue::insertCategory(db, "がな"));
+        EXPECT_THROW(store::insertCategory(db, name), DuplicateName) << name.toStdString();
+    EXPECT_THROW(store::insertCategory(db, ""), DbError);
+    EXPECT_EQ(store::listCategories(db), QStringList({"ＤＯＣＳ", "かな"}));
+    EXPECT_NO_THROW(store::insertCategory(db, "がな"));
 }
 
 // ---- Search over the whole stored text -------------------------------------
@@ -139,9 +139,9 @@ TEST_F(StoreTest, SearchSeesTextAfterANul)
     addTitle(withNul, "x");
     addTitle("後半だけ", "y");
     CatalogueDb db(path());
-    EXPECT_EQ(catalogue::searchTitles(db, "x", "隠れた"), QStringList({withNul}));
-    EXPECT_EQ(catalogue::searchTitles(db, "x", "書き?隠"), QStringList({withNul}));
-    EXPECT_TRUE(catalogue::searchTitles(db, "x", "書き隠").isEmpty());
+    EXPECT_EQ(store::searchTitles(db, "x", "隠れた"), QStringList({withNul}));
+    EXPECT_EQ(store::searchTitles(db, "x", "書き?隠"), QStringList({withNul}));
+    EXPECT_TRUE(store::searchTitles(db, "x", "書き隠").isEmpty());
 }
 
 TEST_F(StoreTest, LongNamesAreSearchedWhole)
@@ -167,15 +167,15 @@ TEST_F(StoreTest, LongNamesAreSearchedWhole)
         });
     }
     CatalogueDb db(path());
-    QStringList found = catalogue::searchTitles(db, "long", searchText);
+    QStringList found = store::searchTitles(db, "long", searchText);
     ASSERT_EQ(found.size(), 2);
     std::sort(found.begin(), found.end(),
               [](const QString& a, const QString& b) { return a.size() < b.size(); });
     EXPECT_TRUE(found[0].startsWith("17") || found[0].startsWith("60"));
     EXPECT_EQ(found[0].size(), 30003);
-    EXPECT_TRUE(catalogue::searchTitles(db, "long", searchText + QChar(u'い')).isEmpty());
-    EXPECT_EQ(catalogue::searchTitles(db, "long", "#" + searchText.right(10)).size(), 0);
-    EXPECT_EQ(catalogue::searchTitles(db, "long", "ｱｱ*ｲ").size(), 2);
+    EXPECT_TRUE(store::searchTitles(db, "long", searchText + QChar(u'い')).isEmpty());
+    EXPECT_EQ(store::searchTitles(db, "long", "#" + searchText.right(10)).size(), 0);
+    EXPECT_EQ(store::searchTitles(db, "long", "ｱｱ*ｲ").size(), 2);
 }
 
 // The narrowing search's rows, run through the search over every category as
@@ -190,10 +190,10 @@ TEST_F(StoreTest, SearchOverEveryCategoryMatchesAsTheCategorySearch)
     addTitle("旅行計画", "Docs");
     addTitle("a?b", "未登録");
     CatalogueDb db(path());
-    catalogue::insertCategory(db, "文書");
-    catalogue::insertCategory(db, "docs");
-    const qint64 documents = *catalogue::selectedCategoryRow(db, "文書");
-    const qint64 docs = *catalogue::selectedCategoryRow(db, "docs");
+    store::insertCategory(db, "文書");
+    store::insertCategory(db, "docs");
+    const qint64 documents = *store::selectedCategoryRow(db, "文書");
+    const qint64 docs = *store::selectedCategoryRow(db, "docs");
 
     struct Case {
         QString text;
@@ -217,11 +217,11 @@ TEST_F(StoreTest, SearchOverEveryCategoryMatchesAsTheCategorySearch)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text.toStdString());
-        QStringList inCategory = catalogue::searchTitles(db, "文書", c.text);
+        QStringList inCategory = store::searchTitles(db, "文書", c.text);
         inCategory.sort();
         EXPECT_EQ(inCategory, c.inCategory);
         QStringList everywhere;
-        for (const FoundTitle& found : catalogue::searchAllTitles(db, c.text)) {
+        for (const FoundTitle& found : store::searchAllTitles(db, c.text)) {
             everywhere.append(found.category + "/" + found.name);
             // The category row is the one that lists the title.
             if (found.category == "文書")
@@ -233,8 +233,8 @@ TEST_F(StoreTest, SearchOverEveryCategoryMatchesAsTheCategorySearch)
         }
         EXPECT_EQ(everywhere, c.everywhere);
     }
-    EXPECT_EQ(catalogue::searchAllTitles(db, "").size(), 11);
-    EXPECT_THROW(catalogue::searchAllTitles(db, "[on"), DbError);
+    EXPECT_EQ(store::searchAllTitles(db, "").size(), 11);
+    EXPECT_THROW(store::searchAllTitles(db, "[on"), DbError);
 }
 
 // ---- One title by name ----------------------------------------------------
@@ -243,23 +243,23 @@ TEST_F(StoreTest, TitleIsFoundByAnyWritingOfItsName)
 {
     addTitle("ｶﾞｲﾄﾞ", "x", "guide");
     CatalogueDb db(path());
-    const auto title = catalogue::readTitle(db, "がいど");
+    const auto title = store::readTitle(db, "がいど");
     ASSERT_TRUE(title);
     EXPECT_EQ(title->name, "ｶﾞｲﾄﾞ");
     EXPECT_EQ(title->description, "guide");
-    EXPECT_TRUE(catalogue::titleExists(db, "ガイド"));
-    EXPECT_FALSE(catalogue::titleExists(db, "カイド"));
-    EXPECT_FALSE(catalogue::readTitle(db, "かいど"));
+    EXPECT_TRUE(store::titleExists(db, "ガイド"));
+    EXPECT_FALSE(store::titleExists(db, "カイド"));
+    EXPECT_FALSE(store::readTitle(db, "かいど"));
 
     // An update through another writing takes that spelling, as the editor
     // shows it; stored names are otherwise never rewritten.
     EXPECT_TRUE(
-        catalogue::updateTitle(db, TitleRecord{"ガイド", "updated", " ", " \r\n", " ", " ", "x"}));
+        store::updateTitle(db, TitleRecord{"ガイド", "updated", " ", " \r\n", " ", " ", "x"}));
     EXPECT_EQ(rows("SELECT タイトル名 || '|' || 説明 FROM タイトル"),
               QStringList({"ガイド|updated"}));
-    EXPECT_FALSE(catalogue::updateTitle(db, TitleRecord{"カイド", "no", " ", " ", " ", " ", "x"}));
-    EXPECT_FALSE(catalogue::deleteTitle(db, "かいど"));
-    EXPECT_TRUE(catalogue::deleteTitle(db, "ｶﾞｲﾄﾞ"));
+    EXPECT_FALSE(store::updateTitle(db, TitleRecord{"カイド", "no", " ", " ", " ", " ", "x"}));
+    EXPECT_FALSE(store::deleteTitle(db, "かいど"));
+    EXPECT_TRUE(store::deleteTitle(db, "ｶﾞｲﾄﾞ"));
     EXPECT_TRUE(rows("SELECT タイトル名 FROM タイトル").isEmpty());
 }
 
@@ -272,27 +272,27 @@ TEST_F(StoreTest, OlderFileWithTwoNamesThatCompareTheSame)
              "('ＡＢＣ', 'wide', 'old'), ('abc', 'narrow', 'old')");
     plainSql("INSERT INTO カテゴリ VALUES ('ＤＯＣＳ'), ('docs')");
     CatalogueDb db(path());
-    EXPECT_EQ(catalogue::listTitles(db, "old"), QStringList({"abc", "ＡＢＣ", "かな", "カナ"}));
-    EXPECT_EQ(catalogue::searchTitles(db, "old", "ｶﾅ").size(), 2);
+    EXPECT_EQ(store::listTitles(db, "old"), QStringList({"abc", "ＡＢＣ", "かな", "カナ"}));
+    EXPECT_EQ(store::searchTitles(db, "old", "ｶﾅ").size(), 2);
 
-    EXPECT_EQ(catalogue::readTitle(db, "カナ")->description, "katakana");
-    EXPECT_EQ(catalogue::readTitle(db, "かな")->description, "hiragana");
-    EXPECT_EQ(catalogue::readTitle(db, "ＡＢＣ")->description, "wide");
-    EXPECT_EQ(catalogue::readTitle(db, "abc")->description, "narrow");
+    EXPECT_EQ(store::readTitle(db, "カナ")->description, "katakana");
+    EXPECT_EQ(store::readTitle(db, "かな")->description, "hiragana");
+    EXPECT_EQ(store::readTitle(db, "ＡＢＣ")->description, "wide");
+    EXPECT_EQ(store::readTitle(db, "abc")->description, "narrow");
     // No exact spelling: the one that differs in ASCII case only, else the
     // first in binary order, always the same.
-    EXPECT_EQ(catalogue::readTitle(db, "ABC")->description, "narrow");
-    EXPECT_EQ(catalogue::readTitle(db, "ｶﾅ")->description, "hiragana");
+    EXPECT_EQ(store::readTitle(db, "ABC")->description, "narrow");
+    EXPECT_EQ(store::readTitle(db, "ｶﾅ")->description, "hiragana");
 
     EXPECT_TRUE(
-        catalogue::updateTitle(db, TitleRecord{"カナ", "changed", " ", " ", " ", " ", "old"}));
+        store::updateTitle(db, TitleRecord{"カナ", "changed", " ", " ", " ", " ", "old"}));
     EXPECT_EQ(rows("SELECT 説明 FROM タイトル WHERE タイトル名 IN ('カナ', 'かな') ORDER BY 1"),
               QStringList({"changed", "hiragana"}));
-    EXPECT_TRUE(catalogue::deleteTitle(db, "ＡＢＣ"));
+    EXPECT_TRUE(store::deleteTitle(db, "ＡＢＣ"));
     EXPECT_EQ(rows("SELECT 説明 FROM タイトル WHERE 説明 IN ('wide', 'narrow')"),
               QStringList({"narrow"}));
 
-    EXPECT_TRUE(catalogue::deleteCategory(db, "docs"));
+    EXPECT_TRUE(store::deleteCategory(db, "docs"));
     EXPECT_EQ(rows("SELECT カテゴリ名 FROM カテゴリ"), QStringList({"ＤＯＣＳ"}));
 }
 
@@ -364,7 +364,7 @@ TEST_F(StoreTest, ATitleBelongsToTheCategoryItsSpellingSelects)
                              .arg(c.titles[i], c.titles[i + 1]));
             addTitle("新", c.typed);
             CatalogueDb db(path());
-            const std::optional<qint64> row = catalogue::selectedCategoryRow(db, c.typed);
+            const std::optional<qint64> row = store::selectedCategoryRow(db, c.typed);
             ASSERT_EQ(row.has_value(), !c.categories.isEmpty());
             auto namesOf = [](const QList<NamedRow>& rows) {
                 QStringList names;
@@ -373,23 +373,23 @@ TEST_F(StoreTest, ATitleBelongsToTheCategoryItsSpellingSelects)
                 std::sort(names.begin(), names.end());
                 return names;
             };
-            const auto listed = byRow ? catalogue::listTitleRowsOfCategoryRow(db, *row)
-                                      : catalogue::listTitleRows(db, c.typed);
+            const auto listed = byRow ? store::listTitleRowsOfCategoryRow(db, *row)
+                                      : store::listTitleRows(db, c.typed);
             EXPECT_EQ(namesOf(listed), c.listed);
-            const auto found = byRow ? catalogue::searchTitleRowsOfCategoryRow(db, *row, "1")
-                                     : catalogue::searchTitleRows(db, c.typed, "1");
+            const auto found = byRow ? store::searchTitleRowsOfCategoryRow(db, *row, "1")
+                                     : store::searchTitleRows(db, c.typed, "1");
             EXPECT_EQ(namesOf(found), c.listed.filter("1"));
             EXPECT_EQ(rows("SELECT カテゴリ名 FROM タイトル WHERE タイトル名 = '新'"),
                       QStringList({c.stored}));
             // An update through the row files the title the same way.
             plainSql("UPDATE タイトル SET カテゴリ名 = 'elsewhere' WHERE タイトル名 = '新'");
-            auto title = catalogue::readStoredTitle(db, "新");
+            auto title = store::readStoredTitle(db, "新");
             title->record.category = c.typed;
-            ASSERT_TRUE(catalogue::updateTitleByRow(db, title->row, title->record));
+            ASSERT_TRUE(store::updateTitleByRow(db, title->row, title->record));
             EXPECT_EQ(rows("SELECT カテゴリ名 FROM タイトル WHERE タイトル名 = '新'"),
                       QStringList({c.stored}));
-            EXPECT_EQ(byRow ? catalogue::deleteTitlesOfCategoryRow(db, *row)
-                            : catalogue::deleteTitlesOfCategory(db, c.typed),
+            EXPECT_EQ(byRow ? store::deleteTitlesOfCategoryRow(db, *row)
+                            : store::deleteTitlesOfCategory(db, c.typed),
                       c.listed.size());
             auto left = rows("SELECT タイトル名 FROM タイトル");
             std::sort(left.begin(), left.end());
@@ -416,14 +416,14 @@ TEST_F(StoreTest, TitleNamedInBytesThatAreNotUtf8IsHandledByItsRow)
                               .toLongLong();
 
     CatalogueDb db(path());
-    const QList<NamedRow> listed = catalogue::listTitleRows(db, "x");
+    const QList<NamedRow> listed = store::listTitleRows(db, "x");
     ASSERT_EQ(listed.size(), 2);
     EXPECT_EQ(listed[0].name, shown);
     EXPECT_EQ(listed[1].name, shown);
     EXPECT_TRUE(listed.contains(NamedRow{badRow, shown}));
-    EXPECT_EQ(catalogue::searchTitleRows(db, "x", "あf").size(), 2);
+    EXPECT_EQ(store::searchTitleRows(db, "x", "あf").size(), 2);
 
-    const auto read = catalogue::readTitleByRow(db, badRow);
+    const auto read = store::readTitleByRow(db, badRow);
     ASSERT_TRUE(read);
     EXPECT_EQ(read->record.name, shown);
     EXPECT_EQ(read->record.description, "bad bytes");
@@ -432,23 +432,23 @@ TEST_F(StoreTest, TitleNamedInBytesThatAreNotUtf8IsHandledByItsRow)
     // Updating the other fields keeps the name's stored bytes.
     TitleRecord changed = read->record;
     changed.description = "updated";
-    EXPECT_TRUE(catalogue::updateTitleByRow(db, badRow, changed));
+    EXPECT_TRUE(store::updateTitleByRow(db, badRow, changed));
     EXPECT_EQ(rows("SELECT hex(タイトル名) || ' ' || 説明 FROM タイトル ORDER BY 1"),
               QStringList({"E3818266EFBFBD real", "E3818266FE updated"}));
     // The same with the conditional write, after a fresh read.
     changed.description = "again";
     EXPECT_EQ(
-        catalogue::updateTitleIfUnchanged(db, *catalogue::readTitleByRow(db, badRow), changed),
+        store::updateTitleIfUnchanged(db, *store::readTitleByRow(db, badRow), changed),
         WriteOutcome::Done);
     EXPECT_EQ(rows("SELECT 説明 FROM タイトル WHERE hex(タイトル名) = 'E3818266FE'"),
               QStringList({"again"}));
 
-    EXPECT_TRUE(catalogue::deleteTitleByRow(db, badRow));
+    EXPECT_TRUE(store::deleteTitleByRow(db, badRow));
     EXPECT_EQ(rows("SELECT hex(タイトル名) || ' ' || 説明 FROM タイトル"),
               QStringList({"E3818266EFBFBD real"}));
-    EXPECT_FALSE(catalogue::deleteTitleByRow(db, badRow));
-    EXPECT_FALSE(catalogue::readTitleByRow(db, badRow));
-    EXPECT_FALSE(catalogue::updateTitleByRow(db, badRow, changed));
+    EXPECT_FALSE(store::deleteTitleByRow(db, badRow));
+    EXPECT_FALSE(store::readTitleByRow(db, badRow));
+    EXPECT_FALSE(store::updateTitleByRow(db, badRow, changed));
 }
 
 TEST_F(StoreTest, UpdateByRowRenamesOnlyToAFreeName)
@@ -456,16 +456,16 @@ TEST_F(StoreTest, UpdateByRowRenamesOnlyToAFreeName)
     addTitle("one", "x", "first");
     addTitle("ｶﾅ", "x", "second");
     CatalogueDb db(path());
-    const auto one = catalogue::readStoredTitle(db, "ONE");
+    const auto one = store::readStoredTitle(db, "ONE");
     ASSERT_TRUE(one);
     TitleRecord renamed = one->record;
     renamed.name = "かな";
-    EXPECT_THROW(catalogue::updateTitleByRow(db, one->row, renamed), DuplicateName);
-    EXPECT_THROW(catalogue::updateTitleIfUnchanged(db, *one, renamed), DuplicateName);
+    EXPECT_THROW(store::updateTitleByRow(db, one->row, renamed), DuplicateName);
+    EXPECT_THROW(store::updateTitleIfUnchanged(db, *one, renamed), DuplicateName);
     renamed.name = "ONE";
-    EXPECT_TRUE(catalogue::updateTitleByRow(db, one->row, renamed));
+    EXPECT_TRUE(store::updateTitleByRow(db, one->row, renamed));
     renamed.name = "two";
-    EXPECT_TRUE(catalogue::updateTitleByRow(db, one->row, renamed));
+    EXPECT_TRUE(store::updateTitleByRow(db, one->row, renamed));
     EXPECT_EQ(rows("SELECT タイトル名 || ' ' || 説明 FROM タイトル ORDER BY 1"),
               QStringList({"two first", "ｶﾅ second"}));
 }
@@ -481,19 +481,19 @@ TEST_F(StoreTest, CategoryNamedInBytesThatAreNotUtf8IsHandledByItsRow)
     const qint64 realRow =
         rows("SELECT rowid FROM カテゴリ WHERE hex(カテゴリ名) = 'EFBFBD'").first().toLongLong();
     CatalogueDb db(path());
-    const QList<NamedRow> categories = catalogue::listCategoryRows(db);
+    const QList<NamedRow> categories = store::listCategoryRows(db);
     ASSERT_EQ(categories.size(), 3);
     EXPECT_TRUE(categories.contains(NamedRow{badRow, QString(QChar(0xFFFD))}));
 
-    EXPECT_EQ(catalogue::listTitleRowsOfCategoryRow(db, badRow).size(), 2);
-    EXPECT_EQ(catalogue::listTitleRowsOfCategoryRow(db, realRow).size(), 1);
-    EXPECT_EQ(catalogue::searchTitleRowsOfCategoryRow(db, badRow, "ALSO").size(), 1);
+    EXPECT_EQ(store::listTitleRowsOfCategoryRow(db, badRow).size(), 2);
+    EXPECT_EQ(store::listTitleRowsOfCategoryRow(db, realRow).size(), 1);
+    EXPECT_EQ(store::searchTitleRowsOfCategoryRow(db, badRow, "ALSO").size(), 1);
     // A category row that holds no titles lists none; a vanished row neither.
-    EXPECT_TRUE(catalogue::listTitleRowsOfCategoryRow(db, badRow + realRow + 100).isEmpty());
+    EXPECT_TRUE(store::listTitleRowsOfCategoryRow(db, badRow + realRow + 100).isEmpty());
 
-    EXPECT_EQ(catalogue::deleteTitlesOfCategoryRow(db, badRow), 2);
-    EXPECT_TRUE(catalogue::deleteCategoryByRow(db, badRow));
-    EXPECT_FALSE(catalogue::deleteCategoryByRow(db, badRow));
+    EXPECT_EQ(store::deleteTitlesOfCategoryRow(db, badRow), 2);
+    EXPECT_TRUE(store::deleteCategoryByRow(db, badRow));
+    EXPECT_FALSE(store::deleteCategoryByRow(db, badRow));
     EXPECT_EQ(rows("SELECT hex(カテゴリ名) FROM カテゴリ ORDER BY 1"),
               QStringList({"6F74686572", "EFBFBD"}));
     EXPECT_EQ(rows("SELECT タイトル名 FROM タイトル"), QStringList({"in real"}));
@@ -506,21 +506,21 @@ TEST_F(StoreTest, UpdateOfATitleChangedSinceReadIsRefused)
     addTitle("共有", "x", "original");
     CatalogueDb a(path());
     CatalogueDb b(path());
-    const auto readByA = catalogue::readStoredTitle(a, "共有");
-    const auto readByB = catalogue::readStoredTitle(b, "共有");
+    const auto readByA = store::readStoredTitle(a, "共有");
+    const auto readByB = store::readStoredTitle(b, "共有");
     ASSERT_TRUE(readByA && readByB);
     TitleRecord fromB = readByB->record;
     fromB.description = "from B";
-    EXPECT_EQ(catalogue::updateTitleIfUnchanged(b, *readByB, fromB), WriteOutcome::Done);
+    EXPECT_EQ(store::updateTitleIfUnchanged(b, *readByB, fromB), WriteOutcome::Done);
 
     TitleRecord fromA = readByA->record;
     fromA.description = "from A";
     fromA.category = "moved";
-    EXPECT_EQ(catalogue::updateTitleIfUnchanged(a, *readByA, fromA),
+    EXPECT_EQ(store::updateTitleIfUnchanged(a, *readByA, fromA),
               WriteOutcome::ChangedSinceRead);
     EXPECT_EQ(rows("SELECT 説明 || ' ' || カテゴリ名 FROM タイトル"), QStringList({"from B x"}));
     // Read again, the same write goes through.
-    EXPECT_EQ(catalogue::updateTitleIfUnchanged(a, *catalogue::readStoredTitle(a, "共有"), fromA),
+    EXPECT_EQ(store::updateTitleIfUnchanged(a, *store::readStoredTitle(a, "共有"), fromA),
               WriteOutcome::Done);
     EXPECT_EQ(rows("SELECT 説明 || ' ' || カテゴリ名 FROM タイトル"),
               QStringList({"from A moved"}));
@@ -531,17 +531,17 @@ TEST_F(StoreTest, DeleteOfATitleChangedSinceReadIsRefused)
     addTitle("共有", "x", "original");
     CatalogueDb a(path());
     CatalogueDb b(path());
-    const auto readByA = catalogue::readStoredTitle(a, "共有");
-    TitleRecord fromB = catalogue::readStoredTitle(b, "共有")->record;
+    const auto readByA = store::readStoredTitle(a, "共有");
+    TitleRecord fromB = store::readStoredTitle(b, "共有")->record;
     fromB.description = "from B";
-    EXPECT_TRUE(catalogue::updateTitle(b, fromB));
-    EXPECT_EQ(catalogue::deleteTitleIfUnchanged(a, *readByA), WriteOutcome::ChangedSinceRead);
+    EXPECT_TRUE(store::updateTitle(b, fromB));
+    EXPECT_EQ(store::deleteTitleIfUnchanged(a, *readByA), WriteOutcome::ChangedSinceRead);
     EXPECT_EQ(rows("SELECT 説明 FROM タイトル"), QStringList({"from B"}));
 
-    const auto readAgain = catalogue::readStoredTitle(a, "共有");
-    EXPECT_TRUE(catalogue::deleteTitle(b, "共有"));
-    EXPECT_EQ(catalogue::deleteTitleIfUnchanged(a, *readAgain), WriteOutcome::Missing);
-    EXPECT_EQ(catalogue::updateTitleIfUnchanged(a, *readAgain, fromB), WriteOutcome::Missing);
+    const auto readAgain = store::readStoredTitle(a, "共有");
+    EXPECT_TRUE(store::deleteTitle(b, "共有"));
+    EXPECT_EQ(store::deleteTitleIfUnchanged(a, *readAgain), WriteOutcome::Missing);
+    EXPECT_EQ(store::updateTitleIfUnchanged(a, *readAgain, fromB), WriteOutcome::Missing);
     EXPECT_TRUE(rows("SELECT タイトル名 FROM タイトル").isEmpty());
 }
 
@@ -564,12 +564,12 @@ TEST_F(StoreTest, AnyStoredChangeCountsAsChangedSinceRead)
         plainSql("INSERT INTO タイトル VALUES ('shared', CAST(x'ff' AS TEXT), '', '/a' || "
                  "char(13, 10), 'x', '/w', '-a')");
         CatalogueDb db(path());
-        const auto read = catalogue::readStoredTitle(db, "shared");
+        const auto read = store::readStoredTitle(db, "shared");
         ASSERT_TRUE(read);
         plainSql("UPDATE タイトル SET " + change);
         TitleRecord mine = read->record;
         mine.launchOptions = "mine";
-        EXPECT_EQ(catalogue::updateTitleIfUnchanged(db, *read, mine),
+        EXPECT_EQ(store::updateTitleIfUnchanged(db, *read, mine),
                   change.endsWith("'/w'") ? WriteOutcome::Done : WriteOutcome::ChangedSinceRead)
             << change.toStdString();
         EXPECT_EQ(
@@ -590,7 +590,7 @@ TEST_F(StoreTest, ListIsInJapaneseOrder)
         addTitle(name, "mix");
     CatalogueDb db(path());
     EXPECT_EQ(
-        catalogue::listTitles(db, "mix"),
+        store::listTitles(db, "mix"),
         QStringList({"2", "10", "ABC", "abd", "ｚ", "アイス", "ｶﾞｲﾄﾞ", "かき", "ｶﾅ", "漢字"}));
 }
 
@@ -612,7 +612,7 @@ TEST_F(StoreTest, FortyThousandTitlesAreListedWhole)
         });
     }
     CatalogueDb db(path());
-    const QStringList listed = catalogue::listTitles(db, "big");
+    const QStringList listed = store::listTitles(db, "big");
     ASSERT_EQ(listed.size(), kRows);
     EXPECT_EQ(listed.first(), "ｼﾘｮｳ0");
     EXPECT_EQ(listed.last(), QStringLiteral("資料%1").arg(kRows - 1));
@@ -620,8 +620,8 @@ TEST_F(StoreTest, FortyThousandTitlesAreListedWhole)
         std::is_sorted(listed.begin(), listed.end(), [](const QString& a, const QString& b) {
             return japaneseSortKey(a) < japaneseSortKey(b);
         }));
-    EXPECT_EQ(catalogue::searchTitles(db, "BIG", "").size(), kRows);
-    EXPECT_EQ(catalogue::searchTitles(db, "big", "しりょう").size(), kRows / 4);
+    EXPECT_EQ(store::searchTitles(db, "BIG", "").size(), kRows);
+    EXPECT_EQ(store::searchTitles(db, "big", "しりょう").size(), kRows / 4);
 }
 
 // ---- The file stays a plain SQLite file -------------------------------------
@@ -641,8 +641,8 @@ TEST_F(StoreTest, PlainSqliteShellReadsAndEditsTheFile)
     addTitle("ＡＢＣ計画", "ＤＯＣＳ");
     {
         CatalogueDb db(path());
-        catalogue::insertCategory(db, "ＤＯＣＳ");
-        catalogue::updateTitle(db, TitleRecord{"abc計画", "d", " ", " ", " ", " ", "ＤＯＣＳ"});
+        store::insertCategory(db, "ＤＯＣＳ");
+        store::updateTitle(db, TitleRecord{"abc計画", "d", " ", " ", " ", " ", "ＤＯＣＳ"});
     }
     int exitCode = 0;
     // Nothing of the rule is written into the schema.
@@ -664,12 +664,12 @@ TEST_F(StoreTest, PlainSqliteShellReadsAndEditsTheFile)
 
     // The program reads what the shell wrote, under the rule.
     CatalogueDb db(path());
-    EXPECT_EQ(catalogue::readTitle(db, "ＡＢＣ計画")->description, "edited");
-    EXPECT_EQ(catalogue::readTitle(db, "かな")->description, "shell");
+    EXPECT_EQ(store::readTitle(db, "ＡＢＣ計画")->description, "edited");
+    EXPECT_EQ(store::readTitle(db, "かな")->description, "shell");
     // The shell's "docs" is the one category ＤＯＣＳ, however it is typed.
-    EXPECT_EQ(catalogue::listTitles(db, "ＤＯＣＳ"), QStringList({"abc計画", "ｶﾅ"}));
-    EXPECT_EQ(catalogue::listTitles(db, "ｄｏｃｓ"), QStringList({"abc計画", "ｶﾅ"}));
-    EXPECT_EQ(catalogue::listCategories(db), QStringList({"ＤＯＣＳ", "other"}));
+    EXPECT_EQ(store::listTitles(db, "ＤＯＣＳ"), QStringList({"abc計画", "ｶﾅ"}));
+    EXPECT_EQ(store::listTitles(db, "ｄｏｃｓ"), QStringList({"abc計画", "ｶﾅ"}));
+    EXPECT_EQ(store::listCategories(db), QStringList({"ＤＯＣＳ", "other"}));
 }
 
 // ---- Failure paths --------------------------------------------------------
@@ -682,30 +682,30 @@ TEST_F(StoreTest, EveryQueryFailsOnALockedFile)
     db.setBusyTimeout(20);
     const auto holder = lockFile();
     const TitleRecord title{"b", " ", " ", " ", " ", " ", "x"};
-    EXPECT_THROW(catalogue::listTitles(db, "x"), DbError);
-    EXPECT_THROW(catalogue::searchTitles(db, "x", "a"), DbError);
-    EXPECT_THROW(catalogue::readTitle(db, "a"), DbError);
-    EXPECT_THROW(catalogue::titleExists(db, "a"), DbError);
-    EXPECT_THROW(catalogue::insertTitle(db, title), DbError);
-    EXPECT_THROW(catalogue::updateTitle(db, title), DbError);
-    EXPECT_THROW(catalogue::deleteTitle(db, "a"), DbError);
-    EXPECT_THROW(catalogue::listCategories(db), DbError);
-    EXPECT_THROW(catalogue::insertCategory(db, "y"), DbError);
-    EXPECT_THROW(catalogue::deleteCategory(db, "x"), DbError);
-    EXPECT_THROW(catalogue::deleteTitlesOfCategory(db, "x"), DbError);
-    EXPECT_THROW(catalogue::listTitleRows(db, "x"), DbError);
-    EXPECT_THROW(catalogue::listTitleRowsOfCategoryRow(db, 1), DbError);
-    EXPECT_THROW(catalogue::searchTitleRows(db, "x", "a"), DbError);
-    EXPECT_THROW(catalogue::readTitleByRow(db, 1), DbError);
-    EXPECT_THROW(catalogue::readStoredTitle(db, "a"), DbError);
-    EXPECT_THROW(catalogue::updateTitleByRow(db, 1, title), DbError);
-    EXPECT_THROW(catalogue::deleteTitleByRow(db, 1), DbError);
+    EXPECT_THROW(store::listTitles(db, "x"), DbError);
+    EXPECT_THROW(store::searchTitles(db, "x", "a"), DbError);
+    EXPECT_THROW(store::readTitle(db, "a"), DbError);
+    EXPECT_THROW(store::titleExists(db, "a"), DbError);
+    EXPECT_THROW(store::insertTitle(db, title), DbError);
+    EXPECT_THROW(store::updateTitle(db, title), DbError);
+    EXPECT_THROW(store::deleteTitle(db, "a"), DbError);
+    EXPECT_THROW(store::listCategories(db), DbError);
+    EXPECT_THROW(store::insertCategory(db, "y"), DbError);
+    EXPECT_THROW(store::deleteCategory(db, "x"), DbError);
+    EXPECT_THROW(store::deleteTitlesOfCategory(db, "x"), DbError);
+    EXPECT_THROW(store::listTitleRows(db, "x"), DbError);
+    EXPECT_THROW(store::listTitleRowsOfCategoryRow(db, 1), DbError);
+    EXPECT_THROW(store::searchTitleRows(db, "x", "a"), DbError);
+    EXPECT_THROW(store::readTitleByRow(db, 1), DbError);
+    EXPECT_THROW(store::readStoredTitle(db, "a"), DbError);
+    EXPECT_THROW(store::updateTitleByRow(db, 1, title), DbError);
+    EXPECT_THROW(store::deleteTitleByRow(db, 1), DbError);
     const StoredTitle asRead{1, title, QString()};
-    EXPECT_THROW(catalogue::updateTitleIfUnchanged(db, asRead, title), DbError);
-    EXPECT_THROW(catalogue::deleteTitleIfUnchanged(db, asRead), DbError);
-    EXPECT_THROW(catalogue::listCategoryRows(db), DbError);
-    EXPECT_THROW(catalogue::deleteCategoryByRow(db, 1), DbError);
-    EXPECT_THROW(catalogue::deleteTitlesOfCategoryRow(db, 1), DbError);
+    EXPECT_THROW(store::updateTitleIfUnchanged(db, asRead, title), DbError);
+    EXPECT_THROW(store::deleteTitleIfUnchanged(db, asRead), DbError);
+    EXPECT_THROW(store::listCategoryRows(db), DbError);
+    EXPECT_THROW(store::deleteCategoryByRow(db, 1), DbError);
+    EXPECT_THROW(store::deleteTitlesOfCategoryRow(db, 1), DbError);
 }
 
 // Another window holding the file for a moment: the operation waits for it
@@ -715,12 +715,12 @@ TEST_F(StoreTest, ALockReleasedAfterASecondIsWaitedFor)
     addTitle("a", "x");
     const std::vector<std::function<void(CatalogueDb&)>> operations = {
         [](CatalogueDb& db) {
-            catalogue::insertTitle(db, TitleRecord{"b", " ", " ", " ", " ", " ", "x"});
+            store::insertTitle(db, TitleRecord{"b", " ", " ", " ", " ", " ", "x"});
         },
         [](CatalogueDb& db) {
-            EXPECT_EQ(catalogue::listTitles(db, "x"), QStringList({"a", "b", "other"}));
+            EXPECT_EQ(store::listTitles(db, "x"), QStringList({"a", "b", "other"}));
         },
-        [](CatalogueDb& db) { EXPECT_TRUE(catalogue::deleteTitle(db, "a")); },
+        [](CatalogueDb& db) { EXPECT_TRUE(store::deleteTitle(db, "a")); },
     };
     for (const auto& operation : operations) {
         std::promise<void> locked;
@@ -761,19 +761,19 @@ TEST_F(StoreTest, ALockNeverReleasedFailsTheOperationAndIsNoDuplicate)
         return "done";
     };
     EXPECT_EQ(failureOf([&] {
-                  catalogue::insertTitle(db, TitleRecord{"b", " ", " ", " ", " ", " ", "x"});
+                  store::insertTitle(db, TitleRecord{"b", " ", " ", " ", " ", " ", "x"});
               }),
               "database is locked");
     db.setBusyTimeout(20);
-    EXPECT_EQ(failureOf([&] { catalogue::insertCategory(db, "y"); }), "database is locked");
+    EXPECT_EQ(failureOf([&] { store::insertCategory(db, "y"); }), "database is locked");
     EXPECT_EQ(failureOf([&] {
-                  catalogue::insertTitle(db, TitleRecord{"A", " ", " ", " ", " ", " ", "x"});
+                  store::insertTitle(db, TitleRecord{"A", " ", " ", " ", " ", " ", "x"});
               }),
               "database is locked");
     holder->exec(QStringLiteral("ROLLBACK"));
     // With the file free, a real duplicate is still told apart.
     EXPECT_EQ(failureOf([&] {
-                  catalogue::insertTitle(db, TitleRecord{"A", " ", " ", " ", " ", " ", "x"});
+                  store::insertTitle(db, TitleRecord{"A", " ", " ", " ", " ", " ", "x"});
               }),
               "duplicate");
     EXPECT_EQ(rows("SELECT タイトル名 FROM タイトル"), QStringList({"a"}));
@@ -791,11 +791,11 @@ TEST_F(StoreTest, RefusedWritesLeaveTheRowsAsTheyWere)
     plainSql("INSERT INTO カテゴリ VALUES ('x')");
     CatalogueDb db(path());
     EXPECT_THROW(
-        catalogue::updateTitle(db, TitleRecord{"ＫＥＥＰ", "after", " ", " ", " ", " ", "x"}),
+        store::updateTitle(db, TitleRecord{"ＫＥＥＰ", "after", " ", " ", " ", " ", "x"}),
         DbError);
-    EXPECT_THROW(catalogue::deleteTitle(db, "ｋｅｅｐ"), DbError);
-    EXPECT_THROW(catalogue::deleteTitlesOfCategory(db, "Ｘ"), DbError);
-    EXPECT_THROW(catalogue::deleteCategory(db, "Ｘ"), DbError);
+    EXPECT_THROW(store::deleteTitle(db, "ｋｅｅｐ"), DbError);
+    EXPECT_THROW(store::deleteTitlesOfCategory(db, "Ｘ"), DbError);
+    EXPECT_THROW(store::deleteCategory(db, "Ｘ"), DbError);
     EXPECT_EQ(rows("SELECT タイトル名 || 説明 FROM タイトル"), QStringList({"keepbefore"}));
     EXPECT_EQ(rows("SELECT カテゴリ名 FROM カテゴリ"), QStringList({"x"}));
 }
@@ -804,8 +804,8 @@ TEST_F(StoreTest, MalformedSearchPatternFails)
 {
     addTitle("a[b", "x");
     CatalogueDb db(path());
-    EXPECT_THROW(catalogue::searchTitles(db, "x", "[b"), DbError);
-    EXPECT_EQ(catalogue::searchTitles(db, "x", "[[]b"), QStringList({"a[b"}));
+    EXPECT_THROW(store::searchTitles(db, "x", "[b"), DbError);
+    EXPECT_EQ(store::searchTitles(db, "x", "[[]b"), QStringList({"a[b"}));
 }
 
 // The rule lives on the program's connections only: a connection without it
@@ -815,14 +815,14 @@ TEST_F(StoreTest, QueriesNeedTheRuleAndTheTables)
     addTitle("a", "x");
     {
         SqliteDatabase plain(path());
-        EXPECT_THROW(catalogue::listTitles(plain, "Ｘ"), DbError);
-        EXPECT_THROW(catalogue::searchTitles(plain, "x", "a"), DbError);
-        EXPECT_THROW(catalogue::readTitle(plain, "A"), DbError);
+        EXPECT_THROW(store::listTitles(plain, "Ｘ"), DbError);
+        EXPECT_THROW(store::searchTitles(plain, "x", "a"), DbError);
+        EXPECT_THROW(store::readTitle(plain, "A"), DbError);
     }
     plainSql("DROP TABLE タイトル");
     CatalogueDb db(path());
-    EXPECT_THROW(catalogue::listTitles(db, "x"), DbError);
-    EXPECT_THROW(catalogue::insertTitle(db, TitleRecord{"b", " ", " ", " ", " ", " ", "x"}),
+    EXPECT_THROW(store::listTitles(db, "x"), DbError);
+    EXPECT_THROW(store::insertTitle(db, TitleRecord{"b", " ", " ", " ", " ", " ", "x"}),
                  DbError);
 }
 

@@ -1,6 +1,6 @@
 #include "support/form_fixture.h"
 
-#include "platform/database.h"
+#include "store/sqlite_database.h"
 #include "store/catalogue_db.h"
 
 void FormFixture::SetUp()

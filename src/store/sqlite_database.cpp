@@ -1,4 +1,4 @@
-#include "platform/database.h"
+#include "store/sqlite_database.h"
 
 #include <sqlite3.h>
 
