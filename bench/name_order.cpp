@@ -14,7 +14,8 @@
 
 #include "store/sqlite_database.h"
 #include "store/catalogue_db.h"
-#include "store/text_rule.h"
+#include "store/text_fold.h"
+#include "store/name_order.h"
 #include "store/title_queries.h"
 
 namespace

@@ -17,7 +17,8 @@
 #include "catalogue/title_ops.h"
 #include "store/sqlite_database.h"
 #include "store/catalogue_db.h"
-#include "store/text_rule.h"
+#include "store/name_order.h"
+#include "store/sql_functions.h"
 #include "store/title_queries.h"
 #include "ui/list_box.h"
 #include "ui/main/form1.h"
@@ -183,7 +184,7 @@ void BM_BareRuledSearch(benchmark::State& state)
     int rows = 0;
     for (auto _ : state) {
         SqliteDatabase db(c.path());
-        registerTextRule(db);
+        registerRuleFunctions(db);
         auto query = db.prepare(
             QStringLiteral("SELECT rowid, タイトル名 FROM タイトル WHERE カテゴリ名 = ?1 AND "
                            "カテゴリ名 = ?1 COLLATE BINARY AND jetlike(?2, タイトル名)"));

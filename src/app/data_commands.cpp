@@ -54,7 +54,7 @@ int exportTo(const QString& dataFolder, const QString& file)
         CatalogueDb db(catalogueFilePath(dataFolder));
         report = csv ? store::transfer::exportCsv(db, file)
                      : store::transfer::exportJson(db, file, store::backup::memoFolderOf(dataFolder));
-    } catch (const std::exception& e) {
+    } catch (const DbError& e) {
         report.error = QString::fromUtf8(e.what());
     }
     for (const QString& line : report.unwritable)

@@ -8,11 +8,11 @@
 #include "store/category_queries.h"
 #include "store/title_queries.h"
 #include "ui/main/form1.h"
+#include "ui/messages.h"
 
 namespace
 {
 
-const QString kNotFound = QStringLiteral("レコードが見つかりません。");
 
 } // namespace
 
@@ -25,7 +25,7 @@ void LoadCategoryList(Form1& form)
     try {
         CatalogueDb db(form.databasePath());
         categories = store::listCategoryRows(db);
-    } catch (const std::exception&) {
+    } catch (const DbError&) {
         form.Text8->setText(QStringLiteral("「カテゴリ全検索」でエラーが発生しています。"));
         return;
     }
@@ -70,7 +70,7 @@ void RegisterCategory(Form1& form)
         CatalogueDb db(form.databasePath());
         store::insertCategory(db, form.Combo1->currentText());
         form.Text8->setText(QStringLiteral("正常に登録しました。"));
-    } catch (const std::exception&) {
+    } catch (const DbError&) {
         form.Text8->setText(QStringLiteral("「カテゴリ登録」で重複キー等のエラーが発生しました。"));
     }
 }
@@ -82,10 +82,10 @@ void DeleteCategory(Form1& form)
         const std::optional<qint64> row = ListedCategoryRow(form, db);
         if (row ? store::deleteCategoryByRow(db, *row)
                 : store::deleteCategory(db, form.Combo1->currentText()))
-            form.Text8->setText(QStringLiteral("正常に削除しました。"));
+            form.Text8->setText(kDeleted);
         else
-            form.Text8->setText(kNotFound);
-    } catch (const std::exception&) {
+            form.Text8->setText(kRecordNotFound);
+    } catch (const DbError&) {
         form.Text8->setText(QStringLiteral("「カテゴリ削除」でエラーが発生しました。"));
     }
 }
@@ -98,8 +98,8 @@ void DeleteTitlesOfCategory(Form1& form)
         const int deleted = row ? store::deleteTitlesOfCategoryRow(db, *row)
                                 : store::deleteTitlesOfCategory(db, form.Combo1->currentText());
         if (deleted == 0)
-            form.Text8->setText(kNotFound);
-    } catch (const std::exception&) {
+            form.Text8->setText(kRecordNotFound);
+    } catch (const DbError&) {
         form.Text8->setText(QStringLiteral("「カテゴリ→タイトル削除」でエラーが発生しました。"));
     }
 }
@@ -112,8 +112,8 @@ void DeleteCategoryWithTitles(Form1& form)
         const std::optional<qint64> row = ListedCategoryRow(form, db);
         const store::CategoryDeletion deleted =
             store::deleteCategoryWithTitles(db, form.Combo1->currentText(), row, step);
-        form.Text8->setText(deleted.category ? QStringLiteral("正常に削除しました。") : kNotFound);
-    } catch (const std::exception&) {
+        form.Text8->setText(deleted.category ? kDeleted : kRecordNotFound);
+    } catch (const DbError&) {
         form.Text8->setText(
             step == store::DeletionStep::Titles
                 ? QStringLiteral("「カテゴリ→タイトル削除」でエラーが発生しました。")

@@ -9,6 +9,7 @@
 #include "store/option_queries.h"
 #include "ui/main/form1.h"
 #include "ui/twips.h"
+#include "ui/messages.h"
 
 namespace Module1
 {
@@ -19,7 +20,7 @@ QString LoadMemoryOption(Form1& form)
     try {
         CatalogueDb db(form.databasePath());
         stored = store::readMemoryOption(db);
-    } catch (const std::exception&) {
+    } catch (const DbError&) {
         form.Text8->setText(QStringLiteral("「オプションの取得」でエラーが発生しています。"));
         return QStringLiteral("1");
     }
@@ -41,8 +42,8 @@ void SaveMemoryOption(Form1& form, const QString& value)
         if (store::writeMemoryOption(db, value))
             form.Text8->setText(QStringLiteral("オプションを正常に更新しました。"));
         else
-            form.Text8->setText(QStringLiteral("レコードが見つかりません。"));
-    } catch (const std::exception&) {
+            form.Text8->setText(kRecordNotFound);
+    } catch (const DbError&) {
         form.Text8->setText(QStringLiteral("「オプション更新」でエラーが発生しました。"));
     }
 }

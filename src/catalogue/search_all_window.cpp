@@ -17,6 +17,7 @@
 #include "ui/look.h"
 #include "ui/main/clearing.h"
 #include "ui/main/form1.h"
+#include "ui/messages.h"
 
 // The hits as two columns, handed over in one piece: a search that finds
 // tens of thousands of titles shows at the speed of its query.
@@ -111,7 +112,7 @@ void SearchAllWindow::Search()
     try {
         CatalogueDb db(m_form.databasePath());
         hits = store::searchAllTitles(db, SearchText->text());
-    } catch (const std::exception&) {
+    } catch (const DbError&) {
         Status->setText(QStringLiteral("「全カテゴリ検索」でエラーが発生しています。"));
         return;
     }
@@ -157,7 +158,7 @@ void SearchAllWindow::Choose(int row)
     const int listed = Module1::ListedTitleIndex(form, hit.row);
     if (listed < 0) {
         // Deleted or moved to another category since the search.
-        form.Text8->setText(QStringLiteral("タイトル・データがありません。"));
+        form.Text8->setText(kNoTitles);
         return;
     }
     form.List1->setCurrentRow(listed);

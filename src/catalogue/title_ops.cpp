@@ -15,11 +15,11 @@
 #include "ui/combo_box.h"
 #include "ui/list_box.h"
 #include "ui/main/form1.h"
+#include "ui/messages.h"
 
 namespace
 {
 
-const QString kNotFound = QStringLiteral("レコードが見つかりません。");
 // One sentence, short enough for the status line at its narrower width.
 const QString kUpdateRefused =
     QStringLiteral("他で変更されたため、更新しませんでした（選び直してください）。");
@@ -169,7 +169,7 @@ void LoadTitleList(Form1& form)
         const std::optional<qint64> category = ListedCategoryRow(form, db);
         names = category ? store::listTitleRowsOfCategoryRow(db, *category)
                          : store::listTitleRows(db, form.Combo1->currentText());
-    } catch (const std::exception&) {
+    } catch (const DbError&) {
         form.Text8->setText(QStringLiteral("「タイトル検索」でエラーが発生しています。"));
         return;
     }
@@ -193,7 +193,7 @@ void SearchTitles(Form1& form)
             category
                 ? store::searchTitleRowsOfCategoryRow(db, *category, form.Text1->text())
                 : store::searchTitleRows(db, form.Combo1->currentText(), form.Text1->text());
-    } catch (const std::exception&) {
+    } catch (const DbError&) {
         form.Text8->setText(QStringLiteral("「タイトル絞込み検索」でエラーが発生しています。"));
         return;
     }
@@ -228,12 +228,12 @@ bool LoadTitleRecord(Form1& form)
     try {
         CatalogueDb db(form.databasePath());
         stored = readSelectedTitle(form, db);
-    } catch (const std::exception&) {
+    } catch (const DbError&) {
         form.Text8->setText(QStringLiteral("「タイトルデータの取得」でエラーが発生しています。"));
         return false;
     }
     if (!stored) {
-        form.Text8->setText(QStringLiteral("タイトル・データがありません。"));
+        form.Text8->setText(kNoTitles);
         return false;
     }
     const TitleRecord* title = &stored->record;
@@ -268,7 +268,7 @@ bool RegisterTitle(Form1& form)
     try {
         CatalogueDb db(form.databasePath());
         store::insertTitle(db, blankFilledRecord(form));
-    } catch (const std::exception&) {
+    } catch (const DbError&) {
         form.Text8->setText(QStringLiteral("「タイトル登録」で重複キー等のエラーが発生しました。"));
         return false;
     }
@@ -286,7 +286,7 @@ void UpdateTitle(Form1& form)
         if (kept.title) {
             if (!store::readTitleByRow(db, kept.title->row)) {
                 kept.title.reset();
-                form.Text8->setText(kNotFound);
+                form.Text8->setText(kRecordNotFound);
                 return;
             }
             const bool descriptionUntouched = form.Text3->toPlainText() == kept.shownDescription;
@@ -304,7 +304,7 @@ void UpdateTitle(Form1& form)
                 break;
             case WriteOutcome::Missing:
                 kept.title.reset();
-                form.Text8->setText(kNotFound);
+                form.Text8->setText(kRecordNotFound);
                 break;
             case WriteOutcome::ChangedSinceRead:
                 form.Text8->setText(kUpdateRefused);
@@ -313,15 +313,15 @@ void UpdateTitle(Form1& form)
             return;
         }
         if (!store::titleExists(db, form.Text2->text())) {
-            form.Text8->setText(kNotFound);
+            form.Text8->setText(kRecordNotFound);
             return;
         }
         fillBlanks(form);
         if (store::updateTitle(db, editorRecord(form)))
             form.Text8->setText(QStringLiteral("正常に更新しました。"));
         else
-            form.Text8->setText(kNotFound);
-    } catch (const std::exception&) {
+            form.Text8->setText(kRecordNotFound);
+    } catch (const DbError&) {
         form.Text8->setText(QStringLiteral("「タイトル更新」でエラーが発生しました。"));
     }
 }
@@ -340,14 +340,14 @@ void DeleteTitle(Form1& form)
             }
             kept.title.reset();
             form.Text8->setText(
-                outcome == WriteOutcome::Done ? QStringLiteral("正常に削除しました。") : kNotFound);
+                outcome == WriteOutcome::Done ? kDeleted : kRecordNotFound);
             return;
         }
         if (store::deleteTitle(db, form.Text2->text()))
-            form.Text8->setText(QStringLiteral("正常に削除しました。"));
+            form.Text8->setText(kDeleted);
         else
-            form.Text8->setText(kNotFound);
-    } catch (const std::exception&) {
+            form.Text8->setText(kRecordNotFound);
+    } catch (const DbError&) {
         form.Text8->setText(QStringLiteral("「タイトル削除」でエラーが発生しました。"));
     }
 }

@@ -15,7 +15,7 @@
 #include "platform/jet_reader.h"
 #include "store/catalogue_db.h"
 #include "store/schema.h"
-#include "store/text_rule.h"
+#include "store/text_fold.h"
 
 namespace jet
 {

@@ -9,6 +9,7 @@
 #include "platform/dialogs.h"
 #include "platform/jet_reader.h"
 #include "store/catalogue_db.h"
+#include "ui/messages.h"
 
 namespace
 {
@@ -111,7 +112,7 @@ bool offerJetConversion(Dialogs& dialogs, const QString& dataFolder, const JetOp
     const JetVersion version = detectJetVersion(path);
     if (version == JetVersion::NotJet)
         return false;
-    if (!dialogs.askYesNo(nullptr, questionText(path, version), QStringLiteral("確認!")))
+    if (!dialogs.askYesNo(nullptr, questionText(path, version), kConfirmCaption))
         return true;
 
     jet::ConversionOutcome outcome;

@@ -22,6 +22,7 @@
 #include "ui/list_box.h"
 #include "ui/main/clearing.h"
 #include "ui/main/form1.h"
+#include "ui/messages.h"
 
 namespace
 {
@@ -115,7 +116,7 @@ void BrokenLinksWindow::startCheck()
     try {
         CatalogueDb db(m_form.databasePath());
         titles = store::readAllTitles(db);
-    } catch (const std::exception&) {
+    } catch (const DbError&) {
         status->setText(QStringLiteral("カタログを読めませんでした。"));
         return;
     }
@@ -214,7 +215,7 @@ void BrokenLinksWindow::openSelected()
     Module1::LoadTitleList(m_form);
     const int row = m_form.List1->findRow(title.name);
     if (row < 0) {
-        m_form.Text8->setText(QStringLiteral("タイトル・データがありません。"));
+        m_form.Text8->setText(kNoTitles);
         return;
     }
     m_form.List1->setCurrentRow(row);
@@ -298,7 +299,7 @@ void BrokenLinksWindow::writeAccepted()
     try {
         CatalogueDb db(m_form.databasePath());
         written = store::rewriteTitlesIfUnchanged(db, rewrites);
-    } catch (const std::exception&) {
+    } catch (const DbError&) {
         status->setText(QStringLiteral("書き込みでエラーが発生しました。何も書き換えていません。"));
         return;
     }

@@ -13,6 +13,7 @@
 #include "platform/shell.h"
 #include "store/field_text.h"
 #include "ui/main/form1.h"
+#include "ui/messages.h"
 
 namespace
 {
@@ -136,7 +137,7 @@ void Form1::Command6_Click()
 {
     Text8->clear();
     if (!m_services.dialogs->askYesNo(this, QStringLiteral("起動しますか？"),
-                                      QStringLiteral("確認!")))
+                                      kConfirmCaption))
         return;
     launchLinkTarget(*this);
 }

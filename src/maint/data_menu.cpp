@@ -17,6 +17,7 @@
 #include "ui/list_box.h"
 #include "ui/main/clearing.h"
 #include "ui/main/form1.h"
+#include "ui/messages.h"
 
 namespace
 {
@@ -126,14 +127,14 @@ void Form1::ExportMenu_Click()
     const bool memos =
         !csv && m_services.dialogs->askYesNo(
                     this, QStringLiteral("手書きメモも PNG ファイルとして書き出しますか？"),
-                    QStringLiteral("確認!"));
+                    kConfirmCaption);
     store::transfer::ExportReport report;
     try {
         CatalogueDb db(databasePath());
         report = csv ? store::transfer::exportCsv(db, *file)
                      : store::transfer::exportJson(
                            db, *file, memos ? store::backup::memoFolderOf(programFolder()) : QString());
-    } catch (const std::exception&) {
+    } catch (const DbError&) {
         report.error = QStringLiteral("カタログを読めません");
     }
     if (!report.error.isEmpty()) {
@@ -171,7 +172,7 @@ void Form1::ImportMenu_Click()
     try {
         CatalogueDb db(databasePath());
         plan = store::transfer::planImport(db, data);
-    } catch (const std::exception&) {
+    } catch (const DbError&) {
         Text8->setText(QStringLiteral("「インポート」でエラーが発生しました。"));
         return;
     }
@@ -183,13 +184,13 @@ void Form1::ImportMenu_Click()
     Module1::BackupBeforeOperation(*this, QStringLiteral("インポート"));
     if (!m_services.dialogs->askYesNo(
             this, summaryText(plan) + QStringLiteral("\n\nインポートしますか？"),
-            QStringLiteral("確認!")))
+            kConfirmCaption))
         return;
     store::transfer::ImportSummary done;
     try {
         CatalogueDb db(databasePath());
         done = store::transfer::runImport(db, data, store::backup::memoFolderOf(programFolder()));
-    } catch (const std::exception&) {
+    } catch (const DbError&) {
         // One transaction: nothing of the file was added.
         Text8->setText(
             QStringLiteral("「インポート」でエラーが発生しました。何も追加していません。"));

@@ -18,6 +18,7 @@
 #include "ui/look.h"
 #include "ui/main/form1.h"
 #include "ui/twips.h"
+#include "ui/messages.h"
 
 const QString Form2::kHomePage = QStringLiteral("https://quilmo.example.org/");
 
@@ -290,7 +291,7 @@ void Form2::convertRow(QLineEdit* oldField, QLineEdit* newField, const QString& 
     try {
         CatalogueDb db(m_form.databasePath());
         result = conversion::convertStoredColumn(db, column, oldPrefix, newPrefix);
-    } catch (const std::exception&) {
+    } catch (const DbError&) {
         // The conversion ran in one transaction, so nothing has changed.
         dialogs.inform(this,
                        QStringLiteral("「ドライブ・コンバージョン」でエラーが発生しました。"));
@@ -308,5 +309,5 @@ void Form2::convertRow(QLineEdit* oldField, QLineEdit* newField, const QString& 
         return;
     }
     dialogs.inform(this, result.matched > 0 ? QStringLiteral("正常にコンバージョンしました。")
-                                            : QStringLiteral("レコードが見つかりません。"));
+                                            : kRecordNotFound);
 }

@@ -10,6 +10,7 @@
 #include "platform/dialogs.h"
 #include "store/backup.h"
 #include "ui/main/form1.h"
+#include "ui/messages.h"
 
 namespace
 {
@@ -73,7 +74,7 @@ void RestoreWindow::restoreSelected()
                            "復元しますか？\r\nいまのカタログと手書きメモは、"
                            "先にバックアップしてから置き換えます。")
                 .arg(item->text(0), item->text(1), item->text(2), item->text(3)),
-            QStringLiteral("確認!")))
+            kConfirmCaption))
         return;
     const QString error =
         store::backup::restoreBackup(m_form.programFolder(), item->data(0, Qt::UserRole).toString());

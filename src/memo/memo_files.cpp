@@ -13,11 +13,13 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 
+#include "store/catalogue_db.h"
+
 namespace memo {
 
 QString memoFolder(const QString& programFolder)
 {
-    return QDir(programFolder).filePath(QStringLiteral("手書きメモ"));
+    return QDir(programFolder).filePath(kMemoFolderName);
 }
 
 std::optional<QString> memoFilePath(const QString& programFolder, const QString& title)

@@ -27,12 +27,11 @@ namespace store::backup
 namespace
 {
 
-const QString kCatalogueName = QStringLiteral("QUILMO.mdb");
-const QString kMemoFolderName = QStringLiteral("手書きメモ");
 const QString kInfoName = QStringLiteral("info.json");
 const QString kStagingPrefix = QStringLiteral(".staging-");
 const QString kOperationSuffix = QStringLiteral("-op");
 const QString kDailySuffix = QStringLiteral("-daily");
+const QString kCannotMakeFolder = QStringLiteral("フォルダ %1 を作れません");
 // How long a copy waits for another connection's write to finish.
 constexpr int kBusyMs = 5000;
 
@@ -114,7 +113,7 @@ QString copyDatabase(const QString& from, const QString& to, bool createTarget)
 QString linkFiles(const QString& from, const QString& to)
 {
     if (!QDir().mkpath(to))
-        return QStringLiteral("フォルダ %1 を作れません").arg(to);
+        return kCannotMakeFolder.arg(to);
     const QDir source(from);
     if (!source.exists())
         return {};
@@ -200,13 +199,13 @@ BackupResult takeBackupKeeping(const QString& dataFolder, Kind kind, const QStri
     }
     const QDir folder(backupFolder(dataFolder));
     if (!QDir().mkpath(folder.path())) {
-        result.error = QStringLiteral("フォルダ %1 を作れません").arg(folder.path());
+        result.error = kCannotMakeFolder.arg(folder.path());
         return result;
     }
     const QString staging =
         folder.filePath(kStagingPrefix + QUuid::createUuid().toString(QUuid::WithoutBraces));
     if (!folder.mkdir(QFileInfo(staging).fileName())) {
-        result.error = QStringLiteral("フォルダ %1 を作れません").arg(staging);
+        result.error = kCannotMakeFolder.arg(staging);
         return result;
     }
 
@@ -214,14 +213,14 @@ BackupResult takeBackupKeeping(const QString& dataFolder, Kind kind, const QStri
     info.when = now;
     info.reason = reason;
     info.kind = kind;
-    const QString copied = QDir(staging).filePath(kCatalogueName);
+    const QString copied = QDir(staging).filePath(kCatalogueFileName);
     QString error = copyDatabase(catalogue, copied, true);
     if (error.isEmpty())
         error = linkFiles(memoFolderOf(dataFolder), QDir(staging).filePath(kMemoFolderName));
     if (error.isEmpty()) {
         try {
             std::tie(info.categories, info.titles) = countRows(copied);
-        } catch (const std::exception& e) {
+        } catch (const DbError& e) {
             error = QString::fromUtf8(e.what());
         }
     }
@@ -336,7 +335,7 @@ QString restoreBackup(const QString& dataFolder, const QString& name, const QDat
     const QDir folder(backupFolder(dataFolder));
     if (!isPlainName(name) || !readInfo(folder.filePath(name)))
         return QStringLiteral("バックアップ「%1」が見つかりません。").arg(name);
-    const QString source = QDir(folder.filePath(name)).filePath(kCatalogueName);
+    const QString source = QDir(folder.filePath(name)).filePath(kCatalogueFileName);
     if (!isCatalogueFile(source))
         return QStringLiteral("バックアップ「%1」のカタログが読めません。").arg(name);
 

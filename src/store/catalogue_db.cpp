@@ -9,7 +9,7 @@
 #include <QUuid>
 
 #include "store/schema.h"
-#include "store/text_rule.h"
+#include "store/sql_functions.h"
 
 using namespace store::schema;
 
@@ -33,7 +33,7 @@ static const QString& plainFileOnly(const QString& path)
 CatalogueDb::CatalogueDb(const QString& path)
     : SqliteDatabase(plainFileOnly(path), OpenMode::ExistingOnly)
 {
-    registerTextRule(*this);
+    registerRuleFunctions(*this);
 }
 
 bool isSpecialFile(const QString& path)
@@ -47,7 +47,7 @@ bool isSpecialFile(const QString& path)
 
 QString catalogueFilePath(const QString& programFolder)
 {
-    return QDir(programFolder).filePath(QStringLiteral("QUILMO.mdb"));
+    return QDir(programFolder).filePath(kCatalogueFileName);
 }
 
 bool createCatalogueIfMissing(const QString& path)

@@ -24,6 +24,11 @@ public:
     explicit CatalogueDb(const QString& path);
 };
 
+// The names of the catalogue file and of the memo folder in the data folder,
+// as the old program named them, so a folder copied from it works as it is.
+inline const QString kCatalogueFileName = QStringLiteral("QUILMO.mdb");
+inline const QString kMemoFolderName = QStringLiteral("手書きメモ");
+
 // The catalogue file in a program folder.
 QString catalogueFilePath(const QString& programFolder);
 

@@ -12,7 +12,7 @@
 
 #include "store/sqlite_database.h"
 #include "store/schema.h"
-#include "store/text_rule.h"
+#include "store/text_fold.h"
 
 using namespace store::schema;
 

@@ -3,12 +3,9 @@
 #include <memory>
 #include <vector>
 
-#include <sqlite3.h>
-
 #include <QString>
 
-#include "store/sqlite_database.h"
-#include "store/text_rule.h"
+#include "store/text_fold.h"
 
 namespace {
 
@@ -299,55 +296,31 @@ struct Matcher {
     }
 };
 
-std::u32string fromUtf8(sqlite3_value* value)
-{
-    const auto* data = reinterpret_cast<const char*>(sqlite3_value_text(value));
-    return QString::fromUtf8(data, sqlite3_value_bytes(value)).toStdU32String();
-}
-
-// The whole stored value, a NUL inside it included: the engine's length
-// counts, never a terminator.
-std::u32string foldedFromUtf8(sqlite3_value* value)
-{
-    const auto* data = reinterpret_cast<const char*>(sqlite3_value_text(value));
-    return foldForComparisonUcs4(QString::fromUtf8(data, sqlite3_value_bytes(value)));
-}
-
-void jetLikeFunction(sqlite3_context* context, int, sqlite3_value** args)
-{
-    if (sqlite3_value_type(args[0]) == SQLITE_NULL || sqlite3_value_type(args[1]) == SQLITE_NULL) {
-        sqlite3_result_int(context, 0);
-        return;
-    }
-    // The pattern is the same for every row of a query: compile it once and
-    // let the engine keep it beside the statement.
-    if (const auto* cached = static_cast<const Matcher*>(sqlite3_get_auxdata(context, 0))) {
-        sqlite3_result_int(context, cached->match(foldedFromUtf8(args[1])) ? 1 : 0);
-        return;
-    }
-    const auto compiled = compile(fromUtf8(args[0]));
-    if (!compiled) {
-        sqlite3_result_error(context, "malformed pattern", -1);
-        return;
-    }
-    auto matcher = std::make_unique<Matcher>(*compiled);
-    sqlite3_result_int(context, matcher->match(foldedFromUtf8(args[1])) ? 1 : 0);
-    sqlite3_set_auxdata(context, 0, matcher.release(),
-                        [](void* p) { delete static_cast<Matcher*>(p); });
-}
-
 } // namespace
+
+struct JetPattern::Compiled {
+    Matcher matcher;
+};
+
+std::optional<JetPattern> JetPattern::compile(QStringView pattern)
+{
+    auto compiled = ::compile(pattern.toString().toStdU32String());
+    if (!compiled)
+        return std::nullopt;
+    JetPattern result;
+    result.m_compiled = std::make_shared<const Compiled>(Compiled{Matcher(*compiled)});
+    return result;
+}
+
+bool JetPattern::matchesFolded(const std::u32string& folded) const
+{
+    return m_compiled->matcher.match(folded);
+}
 
 std::optional<bool> jetLikeMatch(QStringView pattern, QStringView text)
 {
-    const auto compiled = compile(pattern.toString().toStdU32String());
+    const auto compiled = JetPattern::compile(pattern);
     if (!compiled)
         return std::nullopt;
-    return Matcher(*compiled).match(foldForComparisonUcs4(text));
-}
-
-void registerJetLike(SqliteDatabase& db)
-{
-    sqlite3_create_function(db.handle(), "jetlike", 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
-                            &jetLikeFunction, nullptr, nullptr);
+    return compiled->matchesFolded(foldForComparisonUcs4(text));
 }

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <memory>
 #include <optional>
+#include <string>
 
 #include <QStringView>
 
@@ -15,8 +17,17 @@
 // Returns nullopt for a malformed pattern (a "[" without its "]").
 std::optional<bool> jetLikeMatch(QStringView pattern, QStringView text);
 
-class SqliteDatabase;
+// A pattern compiled once, for matching it against many texts (the rows of a
+// query). Copies share the compiled form.
+class JetPattern {
+public:
+    // nullopt for a malformed pattern.
+    static std::optional<JetPattern> compile(QStringView pattern);
+    // text already folded under the comparison rule (foldForComparisonUcs4).
+    bool matchesFolded(const std::u32string& folded) const;
 
-// Registers jetlike(pattern, text) on a connection; a malformed pattern makes
-// the statement fail rather than silently match nothing.
-void registerJetLike(SqliteDatabase& db);
+private:
+    struct Compiled;
+    JetPattern() = default;
+    std::shared_ptr<const Compiled> m_compiled;
+};

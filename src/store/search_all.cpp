@@ -6,7 +6,8 @@
 
 #include "store/sqlite_database.h"
 #include "store/schema.h"
-#include "store/text_rule.h"
+#include "store/text_fold.h"
+#include "store/name_order.h"
 
 using namespace store::schema;
 

@@ -7,7 +7,7 @@
 #include "store/catalogue_db.h"
 #include "store/name_lookup.h"
 #include "store/schema.h"
-#include "store/text_rule.h"
+#include "store/name_order.h"
 
 using namespace store::schema;
 

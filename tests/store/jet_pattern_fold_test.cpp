@@ -3,7 +3,7 @@
 #include <QString>
 
 #include "store/jet_pattern.h"
-#include "store/text_rule.h"
+#include "store/text_fold.h"
 
 namespace
 {

@@ -14,7 +14,7 @@
 #include "store/category_queries.h"
 #include "store/name_lookup.h"
 #include "store/search_all.h"
-#include "store/text_rule.h"
+#include "store/name_order.h"
 #include "store/title_queries.h"
 
 namespace

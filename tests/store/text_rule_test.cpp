@@ -6,7 +6,8 @@
 
 #include <QStringList>
 
-#include "store/text_rule.h"
+#include "store/text_fold.h"
+#include "store/name_order.h"
 
 namespace
 {

@@ -10,6 +10,7 @@
 #include "ui/look.h"
 #include "ui/main/clearing.h"
 #include "ui/main/form1.h"
+#include "ui/messages.h"
 
 void Form1::Command1_Click()
 {
@@ -20,14 +21,13 @@ void Form1::Command1_Click()
 
     const QString mode = Combo2->currentText();
     const QString category = Combo1->currentText();
-    const QString title = QStringLiteral("確認!");
 
     if (mode == QStringLiteral("選択")) {
         Module1::LoadTitleList(*this);
         Text1->clear();
     } else if (mode == QStringLiteral("登録")) {
         if (!m_services.dialogs->askYesNo(this, category + QStringLiteral(" を登録しますか？"),
-                                          title))
+                                          kConfirmCaption))
             return;
         Module1::RegisterCategory(*this);
         Module1::LoadCategoryList(*this);
@@ -39,7 +39,7 @@ void Form1::Command1_Click()
         if (!m_services.dialogs->askYesNo(
                 this,
                 category + QStringLiteral(" を削除しますか？\r\nこのカテゴリのタイトルは全て削除されます。"),
-                title))
+                kConfirmCaption))
             return;
         Module1::DeleteCategoryWithTitles(*this);
         Module1::ClearEditingFields(*this);

@@ -11,6 +11,7 @@
 #include "ui/look.h"
 #include "ui/main/form1.h"
 #include "ui/twips.h"
+#include "ui/messages.h"
 
 void Form1::Form_Load()
 {
@@ -34,7 +35,7 @@ void Form1::Command11_Click()
 {
     Text8->clear();
     if (m_services.dialogs->askYesNo(this, QStringLiteral("終了しますか？"),
-                                     QStringLiteral("確認!"))) {
+                                     kConfirmCaption)) {
         m_ending = true;
         m_services.process->endProgram();
     }

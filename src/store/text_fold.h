@@ -3,11 +3,8 @@
 #include <string>
 #include <string_view>
 
-#include <QByteArray>
 #include <QString>
 #include <QStringView>
-
-class SqliteDatabase;
 
 // The one comparison rule of the catalogue. Two texts are the same when their
 // folded forms are equal: Unicode NFKC (full-width Latin and digits become
@@ -25,16 +22,6 @@ QString fromCodePoints(std::u32string_view codePoints);
 // a leading U+FEFF included.
 std::u32string foldCodePoints(std::u32string_view text);
 
-// A byte string whose plain byte order is the catalogue's Japanese name order:
-// ICU's Japanese collation with numbers by value (symbols, numbers, Latin,
-// kana of both kinds and widths together, kanji), then the exact spelling, so
-// two different names never get the same key.
-QByteArray japaneseSortKey(QStringView text);
-
-// SQL names of the rule on the program's own connections. They are never
-// written into the schema, so other SQLite tools can still open and edit the
-// file.
-//   ruled_fold(text)      the folded form
-//   ruled_sortkey(text)   the sort key as a BLOB
-//   jetlike(pattern, text) the narrowing-search pattern match
-void registerTextRule(SqliteDatabase& db);
+// What NFKC writes for a half-width katakana or mark (U+FF61..U+FF9F) when
+// that is one character; any other character comes back as it is.
+char16_t nfkcOfHalfWidthKana(char16_t c);

@@ -1,16 +1,7 @@
-#include "store/text_rule.h"
+#include "store/text_fold.h"
 
-#include <algorithm>
 #include <array>
-#include <cstdint>
-#include <memory>
 #include <string>
-
-#include <sqlite3.h>
-#include <unicode/ucol.h>
-
-#include "store/sqlite_database.h"
-#include "store/jet_pattern.h"
 
 namespace
 {
@@ -223,132 +214,10 @@ std::u32string foldCodePoints(std::u32string_view text)
     return foldToUcs4(fromCodePoints(text));
 }
 
-namespace
+char16_t nfkcOfHalfWidthKana(char16_t c)
 {
-
-struct CollatorCloser {
-    void operator()(UCollator* collator) const { ucol_close(collator); }
-};
-
-// A collator is not safe to use from two threads at once; SQLite calls the
-// key function on the thread of its connection, so each thread opens its own.
-UCollator* japaneseCollator()
-{
-    thread_local const std::unique_ptr<UCollator, CollatorCloser> collator = [] {
-        UErrorCode status = U_ZERO_ERROR;
-        std::unique_ptr<UCollator, CollatorCloser> opened(ucol_open("ja", &status));
-        if (U_FAILURE(status))
-            return std::unique_ptr<UCollator, CollatorCloser>();
-        ucol_setAttribute(opened.get(), UCOL_NUMERIC_COLLATION, UCOL_ON, &status);
-        if (U_FAILURE(status))
-            return std::unique_ptr<UCollator, CollatorCloser>();
-        return opened;
-    }();
-    return collator.get();
-}
-
-void appendUtf8(QStringView text, std::string& out)
-{
-    // Encoded by hand so that a lone surrogate keeps a spelling of its own
-    // instead of becoming one replacement character shared with others.
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        char32_t c = text[i].unicode();
-        if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text[i + 1].isLowSurrogate())
-            c = QChar::surrogateToUcs4(char16_t(c), text[++i].unicode());
-        if (c < 0x80) {
-            out += char(c);
-        } else if (c < 0x800) {
-            out += char(0xC0 | c >> 6);
-            out += char(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += char(0xE0 | c >> 12);
-            out += char(0x80 | (c >> 6 & 0x3F));
-            out += char(0x80 | (c & 0x3F));
-        } else {
-            out += char(0xF0 | c >> 18);
-            out += char(0x80 | (c >> 12 & 0x3F));
-            out += char(0x80 | (c >> 6 & 0x3F));
-            out += char(0x80 | (c & 0x3F));
-        }
-    }
-}
-
-} // namespace
-
-QByteArray japaneseSortKey(QStringView text)
-{
-    thread_local std::string key;
-    key.clear();
-    if (UCollator* collator = japaneseCollator()) {
-        // The collation knows a ー only after a full-width kana: after ﾃﾞ a
-        // half-width ｰ weighs as a symbol and would part ﾃﾞｰﾀ from データ.
-        // Half-width katakana go in as NFKC writes them; the exact spelling
-        // below still tells the widths apart.
-        thread_local std::u16string source;
-        source.assign(reinterpret_cast<const char16_t*>(text.utf16()), size_t(text.size()));
-        const auto& halfWidth = quickFoldTables().halfWidth;
-        for (char16_t& c : source) {
-            if (c >= 0xFF61 && c <= 0xFF9F && halfWidth[c - 0xFF61])
-                c = halfWidth[c - 0xFF61];
-        }
-        const auto length = int32_t(std::min<size_t>(source.size(), INT32_MAX));
-        key.resize(std::max<size_t>(key.capacity(), 64));
-        int32_t needed =
-            ucol_getSortKey(collator, source.data(), length, reinterpret_cast<uint8_t*>(key.data()),
-                            int32_t(key.size()));
-        if (needed > int32_t(key.size())) {
-            key.resize(size_t(needed));
-            needed = ucol_getSortKey(collator, source.data(), length,
-                                     reinterpret_cast<uint8_t*>(key.data()), needed);
-        }
-        // The key ends in its only zero byte, so what follows decides only
-        // between names the collation holds equal.
-        key.resize(size_t(std::max(needed, 0)));
-    }
-    appendUtf8(text, key);
-    return QByteArray(key.data(), qsizetype(key.size()));
-}
-
-namespace
-{
-
-void foldFunction(sqlite3_context* context, int, sqlite3_value** args)
-{
-    const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(args[0]));
-    if (!text) {
-        sqlite3_result_null(context);
-        return;
-    }
-    const QByteArray folded =
-        foldForComparison(QString::fromUtf8(text, sqlite3_value_bytes(args[0]))).toUtf8();
-    sqlite3_result_text(context, folded.constData(), int(folded.size()), SQLITE_TRANSIENT);
-}
-
-void sortKeyFunction(sqlite3_context* context, int, sqlite3_value** args)
-{
-    const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(args[0]));
-    if (!text) {
-        sqlite3_result_null(context);
-        return;
-    }
-    const QByteArray key = japaneseSortKey(QString::fromUtf8(text, sqlite3_value_bytes(args[0])));
-    sqlite3_result_blob(context, key.constData(), int(key.size()), SQLITE_TRANSIENT);
-}
-
-void registerFunction(SqliteDatabase& db, const char* name, int arguments,
-                      void (*function)(sqlite3_context*, int, sqlite3_value**))
-{
-    if (sqlite3_create_function(db.handle(), name, arguments,
-                                SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS, nullptr,
-                                function, nullptr, nullptr) != SQLITE_OK)
-        throw DbError(std::string("register ") + name);
-}
-
-} // namespace
-
-void registerTextRule(SqliteDatabase& db)
-{
-    registerFunction(db, "ruled_fold", 1, &foldFunction);
-    registerFunction(db, "ruled_sortkey", 1, &sortKeyFunction);
-    registerJetLike(db);
+    if (c < 0xFF61 || c > 0xFF9F)
+        return c;
+    const char16_t mapped = quickFoldTables().halfWidth[c - 0xFF61];
+    return mapped ? mapped : c;
 }
