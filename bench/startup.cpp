@@ -6,6 +6,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include "app/wiring.h"
 #include "bench_support.h"
 #include "store/sqlite_database.h"
 #include "store/catalogue_db.h"
@@ -42,6 +43,7 @@ void BM_Form1Startup(benchmark::State& state)
     BenchServices services;
     for (auto _ : state) {
         Form1 form(services.services(), folder.path());
+        connectHandlers(form);
         form.Form_Load();
         benchmark::DoNotOptimize(form.grab());
     }

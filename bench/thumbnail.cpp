@@ -28,10 +28,11 @@
 
 #include <benchmark/benchmark.h>
 
+#include "app/wiring.h"
 #include "bench_support.h"
 #include "images/image_list.h"
 #include "images/image_navigation.h"
-#include "launch/picture_cache.h"
+#include "ui/picture_cache.h"
 #include "launch/thumbnail.h"
 #include "ui/main/form1.h"
 
@@ -107,6 +108,7 @@ struct Pictures {
         notes.write("notes\n");
 
         form = std::make_unique<Form1>(services.services(), root.path());
+        connectHandlers(*form);
         form->show();
     }
     bool photo_ok = false;

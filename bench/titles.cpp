@@ -13,6 +13,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include "app/wiring.h"
 #include "bench_support.h"
 #include "catalogue/title_ops.h"
 #include "store/sqlite_database.h"
@@ -51,6 +52,7 @@ struct Catalogue {
             }
         });
         form = std::make_unique<Form1>(services.services(), folder.path());
+        connectHandlers(*form);
         form->Combo1->setEditText(QStringLiteral("大量"));
     }
     QString path() const { return catalogueFilePath(folder.path()); }

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QObject>
 
+#include "app/wiring.h"
 #include "app/data_folder.h"
 #include "jet/jet_offer.h"
 #include "memo/memo_files.h"
@@ -139,6 +140,7 @@ std::unique_ptr<Form1> openMainWindow(const Services& services, const QString& d
 {
     PreparedStart start = prepareStart(*services.dialogs, dataFolder);
     auto form = std::make_unique<Form1>(services, dataFolder, sharedFolder);
+    connectHandlers(*form);
     if (start.running)
         new RunningMark(form.get(), std::move(*start.running));
     form->Form_Load();

@@ -20,7 +20,7 @@
 #include "platform/dialogs.h"
 #include "store/catalogue_db.h"
 #include "ui/list_box.h"
-#include "ui/main/clearing.h"
+#include "catalogue/clearing.h"
 #include "ui/main/form1.h"
 #include "ui/messages.h"
 

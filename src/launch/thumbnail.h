@@ -2,7 +2,7 @@
 
 #include <QString>
 
-#include "launch/picture_cache.h"
+#include "ui/picture_cache.h"
 
 class Form1;
 

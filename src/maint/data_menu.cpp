@@ -15,7 +15,7 @@
 #include "store/catalogue_db.h"
 #include "store/export_import.h"
 #include "ui/list_box.h"
-#include "ui/main/clearing.h"
+#include "catalogue/clearing.h"
 #include "ui/main/form1.h"
 #include "ui/messages.h"
 
@@ -75,19 +75,6 @@ void Form1::buildDataMenu()
     ImportAction =
         makeAction(QStringLiteral("インポート…"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_I),
                    &Form1::ImportMenu_Click);
-}
-
-void Form1::contextMenuEvent(QContextMenuEvent* event)
-{
-    QMenu menu(this);
-    menu.addAction(SearchAllAction);
-    menu.addAction(BrokenLinksAction);
-    menu.addSeparator();
-    menu.addAction(RestoreAction);
-    menu.addSeparator();
-    menu.addAction(ExportAction);
-    menu.addAction(ImportAction);
-    menu.exec(event->globalPos());
 }
 
 void Form1::reloadCatalogue()

@@ -10,6 +10,7 @@
 #include <QTest>
 #include <QUrl>
 
+#include "app/wiring.h"
 #include "launch/link_icon.h"
 #include "platform/browser.h"
 #include "support/form_fixture.h"
@@ -148,6 +149,7 @@ protected:
         Services services = fakes.services();
         services.browser = &browser;
         form = std::make_unique<Form1>(services, folder.path());
+        connectHandlers(*form);
         form->Form_Load();
         form->Text8->clear();
     }

@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QTemporaryDir>
 
+#include "app/wiring.h"
 #include "launch/launch_files.h"
 #include "launch/launcher.h"
 #include "launch/link_icon.h"
@@ -90,6 +91,7 @@ protected:
         Services services = fakes.services();
         services.shell = &shell;
         form = std::make_unique<Form1>(services, folder.path());
+        connectHandlers(*form);
         form->Form_Load();
         form->Text8->clear();
     }

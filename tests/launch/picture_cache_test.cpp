@@ -12,7 +12,7 @@
 #include <QPushButton>
 
 #include "images/image_list.h"
-#include "launch/picture_cache.h"
+#include "ui/picture_cache.h"
 #include "launch/thumbnail.h"
 #include "support/form_fixture.h"
 #include "support/test_pictures.h"

@@ -1,3 +1,4 @@
+#include "app/wiring.h"
 #include "support/form_fixture.h"
 
 #include "store/sqlite_database.h"
@@ -12,6 +13,7 @@ void FormFixture::SetUp()
 Form1& FormFixture::makeForm(bool loaded)
 {
     form = std::make_unique<Form1>(fakes.services(), folder.path());
+    connectHandlers(*form);
     if (loaded)
         form->Form_Load();
     return *form;

@@ -5,6 +5,8 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QContextMenuEvent>
+#include <QMenu>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -120,10 +122,6 @@ Form1::Form1(const Services& services, QString dataFolder, QString sharedFolder,
     QWidget::setTabOrder(Combo1, Command1);
     Combo2->setFocus();
 
-    connectHandlers();
-    buildDataMenu();
-    buildSearchAllAction();
-    setUpBrokenLinks();
 }
 
 Form1::~Form1() = default;
@@ -384,44 +382,30 @@ void Form1::buildTabArea()
     SSTab1->setCurrentIndex(1);
 }
 
-void Form1::connectHandlers()
+void Form1::closeEvent(QCloseEvent* event)
 {
-    connect(Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
-    connect(Command10, &QPushButton::clicked, this, &Form1::Command10_Click);
-    connect(Command2, &QPushButton::clicked, this, &Form1::Command2_Click);
-    connect(Command3, &QPushButton::clicked, this, &Form1::Command3_Click);
-    connect(Command4, &QPushButton::clicked, this, &Form1::Command4_Click);
-    connect(Command5, &QPushButton::clicked, this, &Form1::Command5_Click);
-    connect(Command19, &QPushButton::clicked, this, &Form1::Command19_Click);
-    connect(Command20, &QPushButton::clicked, this, &Form1::Command20_Click);
-    connect(Check1, &QCheckBox::toggled, this, &Form1::Check1_Click);
-    connect(Command8, &QPushButton::clicked, this, &Form1::Command8_Click);
-    connect(Command9, &QPushButton::clicked, this, &Form1::Command9_Click);
-    connect(Command17, &QPushButton::clicked, this, &Form1::Command17_Click);
-    // Every choice of the user selects, the entry already selected too, so a
-    // click reloads what was edited; the program filling or emptying a list
-    // chooses nothing.
-    connect(List1, &ListBox::chosen, this, &Form1::List1_Click);
-    connect(Combo3->lineEdit(), &QLineEdit::textEdited, this, &Form1::Combo3_Change);
-    connect(Command13, &QPushButton::clicked, this, &Form1::Command13_Click);
-    connect(Command14, &QPushButton::clicked, this, &Form1::Command14_Click);
-    connect(Command15, &QPushButton::clicked, this, &Form1::Command15_Click);
-    connect(Command16, &QPushButton::clicked, this, &Form1::Command16_Click);
-    connect(List2, &ListBox::chosen, this, &Form1::List2_Click);
-    connect(Command11, &QPushButton::clicked, this, &Form1::Command11_Click);
-    connect(Command22, &QPushButton::clicked, this, &Form1::Command22_Click);
-    connect(Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
-    // A check box's handler runs on every change of its value, the program's
-    // own changes included, as start-up relies on.
-    connect(Check2, &QCheckBox::toggled, this, &Form1::Check2_Click);
-    connect(Command7, &QPushButton::clicked, this, &Form1::Command7_Click);
-    connect(Command12, &QPushButton::clicked, this, &Form1::Command12_Click);
-    connect(Command38, &QPushButton::clicked, this, &Form1::Command38_Click);
-    connect(Command39, &QPushButton::clicked, this, &Form1::Command39_Click);
-    connect(Command6, &QPushButton::clicked, this, &Form1::Command6_Click);
-    connect(Command18, &QPushButton::clicked, this, &Form1::Command18_Click);
-    connect(Command21, &QPushButton::clicked, this, &Form1::Command21_Click);
-    onClick(Picture1, [this] { Picture1_Click(); });
-    onClick(Image1, [this] { Image1_Click(); });
-    installDropTargets();
+    // The window has no close box, but a window manager may still ask it to
+    // close (Alt+F4): that is taken as "終了", question included.
+    if (m_ending) {
+        event->accept();
+        return;
+    }
+    event->ignore();
+    emit closeRequested();
+}
+
+void Form1::contextMenuEvent(QContextMenuEvent* event)
+{
+    QMenu menu(this);
+    const QList<QAction*> groups[] = {{SearchAllAction, BrokenLinksAction}, {RestoreAction},
+                                      {ExportAction, ImportAction}};
+    for (const QList<QAction*>& group : groups) {
+        if (!menu.isEmpty())
+            menu.addSeparator();
+        for (QAction* action : group) {
+            if (action)
+                menu.addAction(action);
+        }
+    }
+    menu.exec(event->globalPos());
 }

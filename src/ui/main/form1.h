@@ -48,16 +48,21 @@ public:
     static constexpr int kStatusNarrowTwips = 6750;
     static constexpr int kStatusWideTwips = 7890;
 
-    // Start-up and shutdown.
+    // The handlers. Each group is defined in the file named beside it; the
+    // program connects them to the controls (app/wiring.cpp), so that the
+    // window itself depends on none of the features.
+
+    // Start-up and shutdown (catalogue/startup.cpp).
     void Form_Load();
     void Command11_Click();
     void Command22_Click();
 
-    // Category panel and clearing.
+    // Category panel (catalogue/category_panel.cpp) and clearing
+    // (catalogue/clearing.cpp).
     void Command1_Click();
     void Command10_Click();
 
-    // Title list and editor.
+    // Title list and editor (editor/title_editor.cpp).
     void List1_Click();
     void Command2_Click();
     void Command3_Click();
@@ -67,61 +72,71 @@ public:
     void Command20_Click();
     void Check1_Click();
 
-    // File dialogs of the editor rows.
+    // File dialogs of the editor rows (images/file_dialogs.cpp).
     void Command8_Click();
     void Command9_Click();
     void Command17_Click();
 
-    // Link-target box: its change handler runs when the user types in it and
-    // when the program sets its text, not when an entry is picked from its list.
+    // Link-target box (launch/thumbnail.cpp): its change handler runs when the
+    // user types in it and when the program sets its text, not when an entry
+    // is picked from its list.
     void Combo3_Change();
-    // Sets Combo3's text as the program does, raising Combo3_Change on a change.
+    // Sets Combo3's text as the program does, raising Combo3_Change on a
+    // change (ui/main/form1.cpp).
     void setLinkTargetText(const QString& text);
 
-    // Image list navigation.
+    // Image list navigation (images/image_navigation.cpp).
     void Command13_Click();
     void Command14_Click();
     void Command15_Click();
     void Command16_Click();
     void List2_Click();
 
-    // Clock and memory gauge.
+    // Clock and memory gauge (catalogue/clock_gauge.cpp).
     void Timer1_Timer();
     void Check2_Click();
 
-    // Settings dialog, folder chooser and handwritten memo.
+    // Settings dialog (maint/settings_dialog.cpp), folder chooser
+    // (images/folder_chooser.cpp) and handwritten memo (memo/memo.cpp).
     void Command7_Click();
     void Command12_Click();
     void Command38_Click();
     void Command39_Click();
 
-    // Launching and the link icon.
+    // Launching and the link icon (launch/launcher.cpp).
     void Picture1_Click();
     void Command6_Click();
     void Image1_Click();
     void Command21_Click();
 
-    // Help and the external browser.
+    // Help and the external browser (help/help_page.cpp).
     void Command18_Click();
     void ie_OnQuit();
 
     // Backups, export and import, from the context menu of the window's
     // background and their shortcuts (maint/data_menu.cpp).
+    void buildDataMenu();
     void RestoreMenu_Click();
     void ExportMenu_Click();
     void ImportMenu_Click();
     // Shows the catalogue afresh after it was replaced or added to.
     void reloadCatalogue();
-    QAction* RestoreAction;
-    QAction* ExportAction;
-    QAction* ImportAction;
+    QAction* RestoreAction = nullptr;
+    QAction* ExportAction = nullptr;
+    QAction* ImportAction = nullptr;
     // The search over every category, from its shortcut and the window's
     // menus (catalogue/search_all_window.cpp).
+    void buildSearchAllAction();
     void SearchAllMenu_Click();
-    QAction* SearchAllAction;
+    QAction* SearchAllAction = nullptr;
     // Drops of files, folders, web addresses and pictures on the editor, the
     // thumbnail area and the title list (images/drop_targets.cpp).
     void installDropTargets();
+    // Broken links (launch/broken_links_window.cpp): the action that opens
+    // the check's list window, and that window while it is open.
+    void setUpBrokenLinks();
+    QAction* BrokenLinksAction = nullptr;
+    QPointer<QWidget> brokenLinksWindow;
 
     // Top band.
     QLabel* Label1;
@@ -203,11 +218,10 @@ public:
     // launches; empty until the first is opened and after the user closes it.
     std::unique_ptr<BrowserWindow> ie;
 
-    // Broken links (launch/broken_links_window.cpp): the action that opens
-    // the check's list window, and that window while it is open.
-    void setUpBrokenLinks();
-    QAction* BrokenLinksAction = nullptr;
-    QPointer<QWidget> brokenLinksWindow;
+signals:
+    // The window manager asked the window to close while no handler had
+    // ended the program.
+    void closeRequested();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -220,9 +234,6 @@ private:
     void buildCommandRow();
     void buildBottomBand();
     void buildTabArea();
-    void connectHandlers();
-    void buildDataMenu();
-    void buildSearchAllAction();
 
     Services m_services;
     QString m_programFolder;

@@ -1,4 +1,4 @@
-#include "ui/main/clearing.h"
+#include "catalogue/clearing.h"
 
 #include <QComboBox>
 #include <QLabel>

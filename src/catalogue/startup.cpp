@@ -1,5 +1,4 @@
 #include <QCheckBox>
-#include <QCloseEvent>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -45,16 +44,4 @@ void Form1::Command22_Click()
 {
     m_ending = true;
     m_services.process->endProgram();
-}
-
-void Form1::closeEvent(QCloseEvent* event)
-{
-    // The window has no close box, but a window manager may still ask it to
-    // close (Alt+F4): that is taken as "終了", question included.
-    if (m_ending) {
-        event->accept();
-        return;
-    }
-    event->ignore();
-    Command11_Click();
 }

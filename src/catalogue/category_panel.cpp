@@ -8,7 +8,7 @@
 #include "catalogue/title_ops.h"
 #include "ui/list_box.h"
 #include "ui/look.h"
-#include "ui/main/clearing.h"
+#include "catalogue/clearing.h"
 #include "ui/main/form1.h"
 #include "ui/messages.h"
 

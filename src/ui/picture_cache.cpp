@@ -1,4 +1,4 @@
-#include "launch/picture_cache.h"
+#include "ui/picture_cache.h"
 
 #include <QCoreApplication>
 #include <QDir>
