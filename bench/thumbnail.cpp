@@ -222,7 +222,7 @@ void BM_StepNextNeighboursReady(benchmark::State& state)
     form.Text5->setText(QDir(p.stepFolder).filePath(QStringLiteral("IMG_0000.jpg")));
     Module1::ShowThumbnail(form, form.Text5->text());
     Module1::BuildImageList(form);
-    PictureCache& cache = pictureCacheOf(form);
+    PictureCache& cache = form.pictureCache;
     for (auto _ : state) {
         state.PauseTiming();
         cache.waitForPrefetch();
@@ -242,7 +242,7 @@ void BM_BuildImageList(benchmark::State& state)
     for (auto _ : state)
         Module1::BuildImageList(form);
     state.counters["listed"] = form.Text7->text().toInt();
-    pictureCacheOf(form).waitForPrefetch();
+    form.pictureCache.waitForPrefetch();
 }
 
 void BM_PlainListing(benchmark::State& state)

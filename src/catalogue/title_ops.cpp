@@ -26,50 +26,6 @@ const QString kUpdateRefused =
 const QString kDeleteRefused =
     QStringLiteral("他で変更されたため、削除しませんでした（選び直してください）。");
 
-// The title the editor read, as stored, so that 更新 and 削除 write only what
-// nobody has changed since. It is kept only while the name field still shows
-// the name that was read: typing in it, clearing the editor or reading another
-// title forgets it, and the name in the field is then used as it always was.
-class ReadTitle : public QObject
-{
-public:
-    explicit ReadTitle(Form1& form) : QObject(&form)
-    {
-        connect(form.Text2, &QLineEdit::textChanged, this, [this] { title.reset(); });
-    }
-    std::optional<StoredTitle> title;
-    // The description as the editor showed it once read or written: while
-    // the editor still shows exactly this, the stored bytes are kept, since
-    // the editor cannot show every stored character as it is (a no-break
-    // space, a lone CR, the spaces the left trim takes off).
-    QString shownDescription;
-};
-
-// The rows of the titles List1 shows, in its order. A click reads the row
-// itself rather than looking the shown name up again, so a title whose stored
-// name is not UTF-8 (another program wrote it) opens like any other.
-class ListedTitles : public QObject
-{
-public:
-    explicit ListedTitles(Form1& form) : QObject(&form) {}
-    QList<NamedRow> rows;
-};
-
-// The window-side state kept beside Form1, made on first use.
-template <typename Kept> Kept& keptBy(Form1& form)
-{
-    for (QObject* child : form.children()) {
-        if (auto* kept = dynamic_cast<Kept*>(child))
-            return *kept;
-    }
-    return *new Kept(form);
-}
-
-ReadTitle& readTitleOf(Form1& form)
-{
-    return keptBy<ReadTitle>(form);
-}
-
 // The description is stored with CR LF line breaks; the editor works with LF.
 QString storedDescription(const Form1& form)
 {
@@ -90,23 +46,25 @@ void showNames(Form1& form, QList<NamedRow> rows)
     names.reserve(rows.size());
     for (const NamedRow& row : rows)
         names.append(row.name);
-    form.List1->setItems(std::move(names));
+    QList<qint64> keys;
+    keys.reserve(rows.size());
+    for (const NamedRow& row : rows)
+        keys.append(row.row);
+    form.List1->setItems(std::move(names), keys);
     form.Label15->setText(QString::number(rows.size()));
-    keptBy<ListedTitles>(form).rows = std::move(rows);
 }
 
-// The selected title as stored: by its row while List1 still shows the list
-// those rows came from, by the shown name otherwise. A row that now holds
+// The selected title as stored: by the row its entry in List1 was listed
+// with, by the shown name when the entry carries none. A row that now holds
 // another title (the listed one was deleted) counts as gone.
 std::optional<StoredTitle> readSelectedTitle(Form1& form, SqliteDatabase& db)
 {
     const int selected = form.List1->selectedRow();
-    const QList<NamedRow>& listed = keptBy<ListedTitles>(form).rows;
-    if (selected < 0 || selected >= listed.size() ||
-        listed[selected].name != form.List1->text(selected) || listed.size() != form.List1->count())
+    const std::optional<qint64> row = form.List1->key(selected);
+    if (!row)
         return store::readStoredTitle(db, form.List1->selectedText());
-    std::optional<StoredTitle> stored = store::readTitleByRow(db, listed[selected].row);
-    if (!stored || stored->record.name != listed[selected].name)
+    std::optional<StoredTitle> stored = store::readTitleByRow(db, *row);
+    if (!stored || stored->record.name != form.List1->text(selected))
         return std::nullopt;
     return stored;
 }
@@ -207,14 +165,7 @@ void SearchTitles(Form1& form)
 
 int ListedTitleIndex(Form1& form, qint64 row)
 {
-    const QList<NamedRow>& listed = keptBy<ListedTitles>(form).rows;
-    if (listed.size() != form.List1->count())
-        return -1;
-    for (int i = 0; i < listed.size(); ++i) {
-        if (listed[i].row == row && listed[i].name == form.List1->text(i))
-            return i;
-    }
-    return -1;
+    return form.List1->findKey(row);
 }
 
 bool LoadTitleRecord(Form1& form)
@@ -222,7 +173,7 @@ bool LoadTitleRecord(Form1& form)
     // The editor is only touched once the whole row is read: a failed read
     // leaves it as it was, link-target list included, so that a following
     // update cannot store a half-emptied title.
-    ReadTitle& kept = readTitleOf(form);
+    Form1::ReadTitle& kept = form.readTitle;
     kept.title.reset();
     std::optional<StoredTitle> stored;
     try {
@@ -282,7 +233,7 @@ void UpdateTitle(Form1& form)
     BackupDailyIfDue(form);
     try {
         CatalogueDb db(form.databasePath());
-        ReadTitle& kept = readTitleOf(form);
+        Form1::ReadTitle& kept = form.readTitle;
         if (kept.title) {
             if (!store::readTitleByRow(db, kept.title->row)) {
                 kept.title.reset();
@@ -331,7 +282,7 @@ void DeleteTitle(Form1& form)
     BackupDailyIfDue(form);
     try {
         CatalogueDb db(form.databasePath());
-        ReadTitle& kept = readTitleOf(form);
+        Form1::ReadTitle& kept = form.readTitle;
         if (kept.title) {
             const WriteOutcome outcome = store::deleteTitleIfUnchanged(db, *kept.title);
             if (outcome == WriteOutcome::ChangedSinceRead) {

@@ -19,26 +19,6 @@ namespace {
 
 const char* const kOverflow = "ファイル名バッファオーバー";
 
-// Lives with the window and tells a build whether another one has been asked
-// for while it yielded. Each walk hands the event loop a turn, and a click
-// handled then may start a build of its own; left alone, both would add to
-// the same list and it would hold entries twice.
-class ImageListBuild : public QObject {
-    Q_OBJECT
-public:
-    using QObject::QObject;
-    bool running = false;
-    quint64 requests = 0;
-};
-
-ImageListBuild& buildOf(Form1& form)
-{
-    auto* build = form.findChild<ImageListBuild*>(QString(), Qt::FindDirectChildrenOnly);
-    if (!build)
-        build = new ImageListBuild(&form);
-    return *build;
-}
-
 qsizetype lastSeparator(const QString& s)
 {
     return std::max(s.lastIndexOf(QLatin1Char('\\')), s.lastIndexOf(QLatin1Char('/')));
@@ -76,7 +56,7 @@ int positionOf(const ListBox* list, const QString& path)
 
 // One build. False when a newer build was asked for during one of its
 // yields; it then stops at once and leaves the list to the newer one.
-bool buildOnce(Form1& form, const ImageListBuild& build, quint64 request)
+bool buildOnce(Form1& form, const Form1::ImageListBuild& build, quint64 request)
 {
     form.Label14->setText(QString());
     form.List2->clear();
@@ -161,7 +141,7 @@ bool WalkImageFolder(Form1& form, const QString& pattern, ImageNameTable& names,
 
 void BuildImageList(Form1& form)
 {
-    ImageListBuild& build = buildOf(form);
+    Form1::ImageListBuild& build = form.imageListBuild;
     ++build.requests;
     if (build.running)
         return; // the running build sees the request and starts over
@@ -181,4 +161,3 @@ void BuildImageList(Form1& form)
 
 } // namespace Module1
 
-#include "image_list.moc"

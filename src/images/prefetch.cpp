@@ -26,5 +26,5 @@ void prefetchImageNeighbours(Form1& form)
         if (row != current && !paths.contains(path))
             paths << path;
     }
-    pictureCacheOf(form).prefetch(paths, thumbnailPlan);
+    form.pictureCache.prefetch(paths, thumbnailPlan);
 }

@@ -109,7 +109,7 @@ std::optional<QImage> pictureFor(Form1& form, const QString& path, const Picture
     const QSize expected = plan.decodeAt.isValid() ? plan.decodeAt : own;
     if (kept && (!own.isValid() || kept->image.size() == expected))
         return kept->image;
-    PictureCache& cache = pictureCacheOf(form);
+    PictureCache& cache = form.pictureCache;
     PictureLoader* loader = form.services().pictures;
     QImage picture;
     if (auto decoded = cache.takeDecodedAside(path, stamp)) {
@@ -122,8 +122,8 @@ std::optional<QImage> pictureFor(Form1& form, const QString& path, const Picture
         if (size.isValid() && qint64(size.width()) * size.height() * 4 > kWindowDecodeBytes &&
             !isMetafile(path)) {
             Form1* shown = &form;
-            cache.decodeAside(loader, path, stamp, readFrom, plan.decodeAt, [shown, path] {
-                if (pictureCacheOf(*shown).showing() == path)
+            cache.decodeAside(path, stamp, readFrom, plan.decodeAt, [shown, path] {
+                if (shown->pictureCache.showing() == path)
                     Module1::ShowThumbnail(*shown, path);
             });
             return std::nullopt;
@@ -140,7 +140,7 @@ std::optional<QImage> pictureFor(Form1& form, const QString& path, const Picture
 // picture, so that showing it again is recognised.
 QPixmap pixmapFor(Form1& form, const QString& path, const QImage& picture)
 {
-    const QPixmap kept = pictureCacheOf(form).pixmapOf(path);
+    const QPixmap kept = form.pictureCache.pixmapOf(path);
     return kept.isNull() ? QPixmap::fromImage(picture) : kept;
 }
 
@@ -153,14 +153,6 @@ void setPixmapOnce(QLabel* view, const QPixmap& pixmap)
 }
 
 } // namespace
-
-PictureCache& pictureCacheOf(Form1& form)
-{
-    auto* cache = form.findChild<PictureCache*>(QString(), Qt::FindDirectChildrenOnly);
-    if (!cache)
-        cache = new PictureCache(&form);
-    return *cache;
-}
 
 PictureCache::Plan thumbnailPlan(const QString& path, QSize own)
 {
@@ -178,11 +170,11 @@ void ShowThumbnail(Form1& form, const QString& path)
     form.WebBrowser1->hide();
     form.Picture2->hide();
     if (form.Check1->checkState() == Qt::Unchecked || isBlankField(path)) {
-        pictureCacheOf(form).setShowing(QString());
+        form.pictureCache.setShowing(QString());
         emptyPictures(form);
         return;
     }
-    pictureCacheOf(form).setShowing(path);
+    form.pictureCache.setShowing(path);
 
     form.SSTab1->setCurrentIndex(kThumbnailPage);
     PictureLoader* loader = form.services().pictures;
@@ -190,7 +182,7 @@ void ShowThumbnail(Form1& form, const QString& path)
     // changed since; a file gone or changed is read anew, as the first time.
     const qint64 readFrom = fileClockNow();
     const FileStamp stamp = fileStamp(path);
-    const std::optional<PictureCache::Picture> kept = pictureCacheOf(form).find(path, stamp);
+    const std::optional<PictureCache::Picture> kept = form.pictureCache.find(path, stamp);
 
     if (isPng(path)) {
         const std::optional<QImage> decoded =

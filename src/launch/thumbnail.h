@@ -6,9 +6,6 @@
 
 class Form1;
 
-// The pictures the window has decoded for its thumbnails, kept with it.
-PictureCache& pictureCacheOf(Form1& form);
-
 // How ShowThumbnail decodes the picture at path, given its own size: PNGs
 // whole for the scrolling view, small pictures at their own size, large ones
 // at the size they are shown at. Safe to call from any thread.

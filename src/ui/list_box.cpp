@@ -1,12 +1,14 @@
 #include "ui/list_box.h"
 
 #include <algorithm>
+#include <optional>
 
 #include <QAbstractListModel>
 #include <QKeyEvent>
 #include <QMouseEvent>
 
-// The entries as one string list. Read-only: the user selects entries but
+// The entries as one string list, each with the key of the row it shows when
+// the program gave one (Qt::UserRole). Read-only: the user selects entries but
 // never edits them.
 class TextRowModel final : public QAbstractListModel {
 public:
@@ -23,6 +25,8 @@ public:
             return {};
         if (role == Qt::DisplayRole)
             return m_rows.at(index.row());
+        if (role == Qt::UserRole && m_keys.at(index.row()))
+            return *m_keys.at(index.row());
         return {};
     }
 
@@ -32,10 +36,12 @@ public:
                                : Qt::NoItemFlags;
     }
 
-    void reset(QStringList rows)
+    void reset(QStringList rows, QList<std::optional<qint64>> keys)
     {
         beginResetModel();
         m_rows = std::move(rows);
+        m_keys = std::move(keys);
+        m_keys.resize(m_rows.size());
         endResetModel();
     }
 
@@ -44,15 +50,19 @@ public:
         if (texts.isEmpty())
             return;
         beginInsertRows(QModelIndex(), row, row + int(texts.size()) - 1);
-        for (qsizetype i = 0; i < texts.size(); ++i)
+        for (qsizetype i = 0; i < texts.size(); ++i) {
             m_rows.insert(row + i, texts.at(i));
+            m_keys.insert(row + i, std::nullopt);
+        }
         endInsertRows();
     }
 
     const QStringList& rows() const { return m_rows; }
+    std::optional<qint64> key(int row) const { return m_keys.value(row); }
 
 private:
     QStringList m_rows;
+    QList<std::optional<qint64>> m_keys; // as long as m_rows
 };
 
 ListBox::ListBox(QWidget* parent) : QListView(parent), m_model(new TextRowModel(this))
@@ -82,12 +92,32 @@ const QStringList& ListBox::items() const
 
 void ListBox::setItems(QStringList items)
 {
-    m_model->reset(std::move(items));
+    m_model->reset(std::move(items), {});
+}
+
+void ListBox::setItems(QStringList items, const QList<qint64>& keys)
+{
+    QList<std::optional<qint64>> kept(keys.cbegin(), keys.cend());
+    m_model->reset(std::move(items), std::move(kept));
+}
+
+std::optional<qint64> ListBox::key(int row) const
+{
+    return m_model->key(row);
+}
+
+int ListBox::findKey(qint64 key) const
+{
+    for (int row = 0; row < count(); ++row) {
+        if (m_model->key(row) == key)
+            return row;
+    }
+    return -1;
 }
 
 void ListBox::clear()
 {
-    m_model->reset({});
+    m_model->reset({}, {});
 }
 
 void ListBox::addItem(const QString& text)

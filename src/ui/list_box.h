@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+
 #include <QListView>
 #include <QString>
 #include <QStringList>
@@ -26,6 +28,13 @@ public:
 
     // Replaces every entry; nothing is selected afterwards.
     void setItems(QStringList items);
+    // The same, each entry with the key of the row it shows (keys[i] for
+    // items[i]). Entries added later have no key.
+    void setItems(QStringList items, const QList<qint64>& keys);
+    // The key given with a row's entry; none for an entry added without one.
+    std::optional<qint64> key(int row) const;
+    // The first row whose entry carries key, or -1.
+    int findKey(qint64 key) const;
     void clear();
     void addItem(const QString& text);
     void addItems(const QStringList& texts);

@@ -28,10 +28,13 @@ qint64 costOf(PictureUse use, const QImage& image)
 
 } // namespace
 
-PictureCache::PictureCache(QObject* parent) : PictureCache(Limits{}, parent) {}
+PictureCache::PictureCache(PictureLoader* loader, QObject* parent)
+    : PictureCache(loader, Limits{}, parent)
+{
+}
 
-PictureCache::PictureCache(const Limits& limits, QObject* parent)
-    : QObject(parent), m_limits(limits)
+PictureCache::PictureCache(PictureLoader* loader, const Limits& limits, QObject* parent)
+    : QObject(parent), m_limits(limits), m_loader(loader)
 {
     // One decode at a time beside the window: the neighbours are wanted in
     // order, and the window's own thread needs the other core.
@@ -47,15 +50,15 @@ PictureCache::~PictureCache()
     m_aside.waitForDone();
 }
 
-void PictureCache::decodeAside(PictureLoader* loader, const QString& file, const FileStamp& stamp,
+void PictureCache::decodeAside(const QString& file, const FileStamp& stamp,
                                qint64 readFrom, QSize decodeAt, std::function<void()> done)
 {
     const QString path = keyOf(file);
     if (m_decodingAside.contains(path))
         return;
     m_decodingAside.append(path);
-    m_aside.start([this, loader, path, stamp, readFrom, decodeAt, done = std::move(done)] {
-        const QImage image = loader->load(path, decodeAt);
+    m_aside.start([this, path, stamp, readFrom, decodeAt, done = std::move(done)] {
+        const QImage image = m_loader->load(path, decodeAt);
         // Queued to the window's thread; dropped if the cache is gone by then.
         QMetaObject::invokeMethod(
             this,
@@ -125,6 +128,8 @@ void PictureCache::insert(const QString& file, PictureUse use, const FileStamp& 
 void PictureCache::prefetch(const QStringList& paths, Planner plan)
 {
     m_workers.clear();
+    if (!m_loader)
+        return;
     for (const QString& file : paths) {
         const QString path = keyOf(file);
         if (find(path, fileStamp(path)))
@@ -188,7 +193,7 @@ void PictureCache::decodeAhead(const QString& path, const Planner& plan)
         if (!file.open(QIODevice::ReadOnly) || looksLikeMetafile(file.peek(18)))
             return;
     }
-    const QSize own = m_loader.pictureSize(path);
+    const QSize own = m_loader->pictureSize(path);
     if (!own.isValid() || own.isEmpty())
         return;
     const Plan how = plan(path, own);
@@ -197,7 +202,7 @@ void PictureCache::decodeAhead(const QString& path, const Planner& plan)
     const QSize at = how.decodeAt.isValid() ? how.decodeAt : own;
     if (qint64(at.width()) * at.height() * 4 > limit(how.use))
         return;
-    QImage image = m_loader.load(path, how.decodeAt);
+    QImage image = m_loader->load(path, how.decodeAt);
     if (image.isNull())
         return;
     QMetaObject::invokeMethod(

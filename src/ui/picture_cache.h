@@ -51,8 +51,10 @@ public:
     };
     using Planner = std::function<Plan(const QString& path, QSize own)>;
 
-    explicit PictureCache(QObject* parent = nullptr);
-    PictureCache(const Limits& limits, QObject* parent);
+    // loader decodes every picture, on worker threads too, so it must be safe
+    // to use from any thread and outlive the cache.
+    explicit PictureCache(PictureLoader* loader, QObject* parent = nullptr);
+    PictureCache(PictureLoader* loader, const Limits& limits, QObject* parent);
     ~PictureCache() override;
 
     // The picture kept for path if the file still has the stamp now it had
@@ -81,17 +83,17 @@ public:
     // Waits until every requested decode has finished and been kept.
     void waitForPrefetch();
 
-    // Decodes the picture at path, as it was at stamp, with loader on a worker
-    // thread of its own, at decodeAt (invalid: its own size). Once finished,
+    // Decodes the picture at path, as it was at stamp, on a worker thread of
+    // its own, at decodeAt (invalid: its own size). Once finished,
     // on the window's thread, the picture (null when it could not be read) is
     // held for takeDecodedAside() and done runs. A decode of the same path
     // still running is not started again. loader must be safe to use from
     // any thread and outlive the cache.
-    void decodeAside(PictureLoader* loader, const QString& path, const FileStamp& stamp,
+    void decodeAside(const QString& path, const FileStamp& stamp,
                      qint64 readFrom, QSize decodeAt, std::function<void()> done);
     bool decodingAside(const QString& path) const;
-    // The picture's own size from its header, read by the cache's own loader.
-    QSize ownSize(const QString& path) { return m_loader.pictureSize(path); }
+    // The picture's own size from its header.
+    QSize ownSize(const QString& path) { return m_loader->pictureSize(path); }
     // The picture decodeAside() finished for path, handed over once, when the
     // file still has the stamp it had when the decode was asked for.
     struct Decoded {
@@ -127,7 +129,7 @@ private:
     QHash<QString, Entries::iterator> m_index;
     qint64 m_thumbnailBytes = 0;
     qint64 m_pageBytes = 0;
-    QtPictureLoader m_loader;
+    PictureLoader* m_loader;
     QThreadPool m_workers;
     // Decodes the window asked for, never dropped by a prefetch.
     QThreadPool m_aside;

@@ -1,5 +1,8 @@
 #include "fakes/fake_services.h"
 
+#include <QCoreApplication>
+#include <QThread>
+
 #include <QDir>
 
 #include <gtest/gtest.h>
@@ -54,15 +57,22 @@ std::optional<QString> FakeDialogs::chooseFolder(QWidget*, const QString& title,
     return chosen;
 }
 
+void RecordingPictureLoader::record(const QString& path)
+{
+    const QMutexLocker locked(&m_reading);
+    if (QThread::currentThread() == qApp->thread())
+        read << path;
+}
+
 QSize RecordingPictureLoader::pictureSize(const QString& path)
 {
-    read << path;
+    record(path);
     return real.pictureSize(path);
 }
 
 QImage RecordingPictureLoader::load(const QString& path, const QSize& displaySize)
 {
-    read << path;
+    record(path);
     return real.load(path, displaySize);
 }
 

@@ -6,6 +6,7 @@
 
 #include <QIcon>
 #include <QMap>
+#include <QMutex>
 #include <QPointer>
 
 #include <QImage>
@@ -80,8 +81,14 @@ public:
     QSize pictureSize(const QString& path) override;
     QImage load(const QString& path, const QSize& displaySize) override;
 
+    // Every path the window's own thread read, in order; what the picture
+    // cache decodes on its worker threads is not the window's reading.
     QStringList read;
     QtPictureLoader real;
+
+private:
+    void record(const QString& path);
+    QMutex m_reading;
 };
 
 // Stands in for the memo editor: keeps what it was opened with, and lets a

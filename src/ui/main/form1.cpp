@@ -71,7 +71,8 @@ Form1::Form1(const Services& services, QString programFolder, QWidget* parent)
 }
 
 Form1::Form1(const Services& services, QString dataFolder, QString sharedFolder, QWidget* parent)
-    : QWidget(parent), m_services(services), m_programFolder(std::move(dataFolder)),
+    : QWidget(parent), pictureCache(services.pictures), m_services(services),
+      m_programFolder(std::move(dataFolder)),
       m_sharedFolder(std::move(sharedFolder))
 {
     installFontSubstitutes();
@@ -117,6 +118,8 @@ Form1::Form1(const Services& services, QString dataFolder, QString sharedFolder,
     Timer1 = named(new QTimer(this), "Timer1");
     Timer1->setInterval(300);
     Timer1->start();
+
+    connect(Text2, &QLineEdit::textChanged, this, [this] { readTitle.title.reset(); });
 
     QWidget::setTabOrder(Combo2, Combo1);
     QWidget::setTabOrder(Combo1, Command1);

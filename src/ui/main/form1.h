@@ -1,11 +1,15 @@
 #pragma once
 
+#include <optional>
+
 #include <QPointer>
 #include <QString>
 #include <QWidget>
 
 #include "platform/browser.h"
 #include "platform/services.h"
+#include "store/title_queries.h"
+#include "ui/picture_cache.h"
 // Complete, so code written against the scroll area it once was still compiles.
 #include "ui/picture_browser.h"
 
@@ -213,6 +217,37 @@ public:
     QLabel* OLE2;
 
     QTimer* Timer1;
+
+    // The window's state beside its controls.
+
+    // The title the editor read, as stored, so that 更新 and 削除 write only
+    // what nobody has changed since (catalogue/title_ops.cpp). It is kept only
+    // while the name field still shows the name that was read: any change of
+    // Text2, typed or made by the program, forgets it, and the name in the
+    // field is then used as it always was.
+    struct ReadTitle {
+        std::optional<StoredTitle> title;
+        // The description as the editor showed it once read or written: while
+        // the editor still shows exactly this, the stored bytes are kept,
+        // since the editor cannot show every stored character as it is (a
+        // no-break space, a lone CR, the spaces the left trim takes off).
+        QString shownDescription;
+    };
+    ReadTitle readTitle;
+
+    // The image list's builds (images/image_list.cpp). Each walk of the folder
+    // hands the event loop a turn, and a click handled then may start a build
+    // of its own; a build that sees requests move on stops and leaves the list
+    // to the newer one, so no entry is listed twice.
+    struct ImageListBuild {
+        bool running = false;
+        quint64 requests = 0;
+    };
+    ImageListBuild imageListBuild;
+
+    // Pictures already decoded, for the thumbnail and the image steps,
+    // decoded by the services' picture loader.
+    PictureCache pictureCache;
 
     // The external browser window shared by the help page and web-address
     // launches; empty until the first is opened and after the user closes it.
