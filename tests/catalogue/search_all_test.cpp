@@ -36,6 +36,9 @@ protected:
         form->SearchAllAction->trigger();
         auto* window = form->findChild<SearchAllWindow*>();
         EXPECT_TRUE(window && window->isVisible());
+        if (modelTesters.size() < 3)
+            modelTesters.push_back(std::make_unique<QAbstractItemModelTester>(
+                window->Results->model(), QAbstractItemModelTester::FailureReportingMode::Fatal));
         window->SearchText->setText(text);
         QTest::mouseClick(window->SearchButton, Qt::LeftButton);
         return *window;

@@ -1,8 +1,9 @@
-#include "app/wiring.h"
 #include "support/form_fixture.h"
 
-#include "store/sqlite_database.h"
+#include "app/wiring.h"
 #include "store/catalogue_db.h"
+#include "store/sqlite_database.h"
+#include "ui/list_box.h"
 
 void FormFixture::SetUp()
 {
@@ -12,8 +13,12 @@ void FormFixture::SetUp()
 
 Form1& FormFixture::makeForm(bool loaded)
 {
+    modelTesters.clear();
     form = std::make_unique<Form1>(fakes.services(), folder.path());
     connectHandlers(*form);
+    for (ListBox* list : {form->List1, form->List2})
+        modelTesters.push_back(std::make_unique<QAbstractItemModelTester>(
+            list->model(), QAbstractItemModelTester::FailureReportingMode::Fatal));
     if (loaded)
         form->Form_Load();
     return *form;

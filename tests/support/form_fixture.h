@@ -1,6 +1,9 @@
 #pragma once
 
 #include <memory>
+#include <vector>
+
+#include <QAbstractItemModelTester>
 
 #include <QStringList>
 #include <QTemporaryDir>
@@ -31,4 +34,7 @@ protected:
     QTemporaryDir folder;
     FakeServices fakes;
     std::unique_ptr<Form1> form;
+    // Check the list models' every change against Qt's model rules, in every
+    // test that makes the window.
+    std::vector<std::unique_ptr<QAbstractItemModelTester>> modelTesters;
 };
