@@ -114,7 +114,7 @@ PreparedStart prepareStart(Dialogs& dialogs, const QString& dataFolder)
         jetCatalogueKept = detectJetVersion(catalogue) != JetVersion::NotJet;
     } else {
         NotingDialogs noting(dialogs, startLock);
-        jetCatalogueKept = offerJetConversion(noting, dataFolder);
+        jetCatalogueKept = jet::offerJetConversion(noting, dataFolder);
     }
     start.prepared = prepareDataFolder(dataFolder);
     // Under the start lock no other start builds a catalogue, so staging

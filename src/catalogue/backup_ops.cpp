@@ -21,7 +21,7 @@ namespace Module1
 bool BackupBeforeOperation(Form1& form, const QString& reason)
 {
     const store::backup::BackupResult result =
-        store::backup::takeBackup(form.programFolder(), store::backup::Kind::Operation, reason);
+        store::backup::takeBackup(form.dataFolder(), store::backup::Kind::Operation, reason);
     if (!result.info)
         reportFailure(form, result.error);
     return result.info.has_value();
@@ -30,7 +30,7 @@ bool BackupBeforeOperation(Form1& form, const QString& reason)
 void BackupDailyIfDue(Form1& form)
 {
     const std::optional<store::backup::BackupResult> result =
-        store::backup::takeDailyBackupIfDue(form.programFolder());
+        store::backup::takeDailyBackupIfDue(form.dataFolder());
     if (result && !result->info)
         reportFailure(form, result->error);
 }

@@ -105,6 +105,9 @@ private:
 
 } // namespace
 
+namespace jet
+{
+
 bool offerJetConversion(Dialogs& dialogs, const QString& dataFolder, const JetOpener& open)
 {
     jet::removeStaleConversionFiles(dataFolder);
@@ -145,3 +148,5 @@ bool offerJetConversion(Dialogs& dialogs, const QString& dataFolder)
                                   return openJetDatabase(path, options);
                               });
 }
+
+} // namespace jet

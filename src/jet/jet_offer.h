@@ -9,6 +9,9 @@ class Dialogs;
 class JetDatabase;
 struct JetReadOptions;
 
+namespace jet
+{
+
 // Opens the Jet file; options carry the progress and the cancel of the
 // window that shows the conversion.
 using JetOpener =
@@ -25,3 +28,5 @@ using JetOpener =
 // foreign file.
 bool offerJetConversion(Dialogs& dialogs, const QString& dataFolder, const JetOpener& open);
 bool offerJetConversion(Dialogs& dialogs, const QString& dataFolder);
+
+} // namespace jet

@@ -120,7 +120,7 @@ void Form1::ExportMenu_Click()
         CatalogueDb db(databasePath());
         report = csv ? store::transfer::exportCsv(db, *file)
                      : store::transfer::exportJson(
-                           db, *file, memos ? store::backup::memoFolderOf(programFolder()) : QString());
+                           db, *file, memos ? store::backup::memoFolderOf(dataFolder()) : QString());
     } catch (const DbError&) {
         report.error = QStringLiteral("カタログを読めません");
     }
@@ -176,7 +176,7 @@ void Form1::ImportMenu_Click()
     store::transfer::ImportSummary done;
     try {
         CatalogueDb db(databasePath());
-        done = store::transfer::runImport(db, data, store::backup::memoFolderOf(programFolder()));
+        done = store::transfer::runImport(db, data, store::backup::memoFolderOf(dataFolder()));
     } catch (const DbError&) {
         // One transaction: nothing of the file was added.
         Text8->setText(

@@ -49,7 +49,7 @@ RestoreWindow::RestoreWindow(Form1& form) : QDialog(&form), m_form(form)
 void RestoreWindow::refresh()
 {
     List->clear();
-    for (const store::backup::BackupInfo& info : store::backup::listBackups(m_form.programFolder())) {
+    for (const store::backup::BackupInfo& info : store::backup::listBackups(m_form.dataFolder())) {
         auto* item = new QTreeWidgetItem(List, {info.when.toString(kDateFormat), info.reason,
                                                 QString::number(info.categories),
                                                 QString::number(info.titles)});
@@ -77,7 +77,7 @@ void RestoreWindow::restoreSelected()
             kConfirmCaption))
         return;
     const QString error =
-        store::backup::restoreBackup(m_form.programFolder(), item->data(0, Qt::UserRole).toString());
+        store::backup::restoreBackup(m_form.dataFolder(), item->data(0, Qt::UserRole).toString());
     m_form.reloadCatalogue();
     refresh();
     if (!error.isEmpty()) {

@@ -31,7 +31,7 @@ void Form1::Command38_Click()
     // Only read here: a title that has no memo yet gets no file until it is
     // saved.
     QImage picture;
-    if (const auto path = memo::memoFilePath(m_programFolder, title))
+    if (const auto path = memo::memoFilePath(m_dataFolder, title))
         picture = memo::readMemo(*path);
     if (picture.isNull()) {
         picture = memo::readMemo(memo::defaultMemoPath(m_sharedFolder));
@@ -60,7 +60,7 @@ void Form1::Command39_Click()
         m_services.dialogs->inform(this, QStringLiteral("タイトルを入力してください。"));
         return;
     }
-    const auto path = memo::memoFilePath(m_programFolder, title);
+    const auto path = memo::memoFilePath(m_dataFolder, title);
     if (!path || !memo::writeMemo(*path, memoPicture(*this)))
         Text8->setText(QStringLiteral("手書きメモ・ファイルの保存でエラーが発生しました。"));
 }

@@ -17,12 +17,12 @@
 
 namespace memo {
 
-QString memoFolder(const QString& programFolder)
+QString memoFolder(const QString& dataFolder)
 {
-    return QDir(programFolder).filePath(kMemoFolderName);
+    return QDir(dataFolder).filePath(kMemoFolderName);
 }
 
-std::optional<QString> memoFilePath(const QString& programFolder, const QString& title)
+std::optional<QString> memoFilePath(const QString& dataFolder, const QString& title)
 {
     // The title is used as typed, spaces and all; only what would lead the
     // name out of the memo folder, or cannot be in a file name at all, is
@@ -30,7 +30,7 @@ std::optional<QString> memoFilePath(const QString& programFolder, const QString&
     // follows makes them "..ole" and "...ole", plain names in the folder.
     if (title.isEmpty() || title.contains(QLatin1Char('/')) || title.contains(QChar(u'\0')))
         return std::nullopt;
-    return memoFolder(programFolder) + QLatin1Char('/') + title + QStringLiteral(".ole");
+    return memoFolder(dataFolder) + QLatin1Char('/') + title + QStringLiteral(".ole");
 }
 
 QString defaultMemoPath(const QString& sharedFolder)

@@ -15,10 +15,10 @@ namespace memo {
 // twice the memo area of the main window, so strokes stay crisp when shown.
 inline constexpr QSize kBlankSize{576, 334};
 
-QString memoFolder(const QString& programFolder);
+QString memoFolder(const QString& dataFolder);
 // The memo file of title, or nullopt when the title cannot be a file name
 // inside the memo folder (it is empty or holds a separator or a NUL).
-std::optional<QString> memoFilePath(const QString& programFolder, const QString& title);
+std::optional<QString> memoFilePath(const QString& dataFolder, const QString& title);
 // The shipped blank memo among the shipped files.
 QString defaultMemoPath(const QString& sharedFolder);
 

@@ -45,9 +45,9 @@ bool isSpecialFile(const QString& path)
            S_ISSOCK(info.st_mode);
 }
 
-QString catalogueFilePath(const QString& programFolder)
+QString catalogueFilePath(const QString& dataFolder)
 {
-    return QDir(programFolder).filePath(kCatalogueFileName);
+    return QDir(dataFolder).filePath(kCatalogueFileName);
 }
 
 bool createCatalogueIfMissing(const QString& path)

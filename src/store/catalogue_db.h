@@ -29,8 +29,8 @@ public:
 inline const QString kCatalogueFileName = QStringLiteral("QUILMO.mdb");
 inline const QString kMemoFolderName = QStringLiteral("手書きメモ");
 
-// The catalogue file in a program folder.
-QString catalogueFilePath(const QString& programFolder);
+// The catalogue file in a data folder.
+QString catalogueFilePath(const QString& dataFolder);
 
 // First start: creates the file with its three tables and the option row
 // 'Memory' = "1" when no file of that name exists. An existing file, whatever

@@ -45,7 +45,7 @@ protected:
     }
     // A reading process that sends what a sound file's would up to the
     // 100th title, then runs the shell command tail.
-    JetOpener scripted(const QString& tail)
+    jet::JetOpener scripted(const QString& tail)
     {
         const QString frames = dir.filePath("frames");
         std::FILE* out = std::fopen(QFile::encodeName(frames).constData(), "wb");
@@ -102,7 +102,7 @@ TEST_F(JetChildTest, DamagedFilesEndInTheFailureBoxWithTheirCause)
         useJetFile(QStringLiteral(QUILMO_FIXTURES_DIR "/jet-hostile/") + QLatin1String(c.file));
         dialogs = FakeDialogs();
         dialogs.answer({true});
-        EXPECT_TRUE(offerJetConversion(dialogs, dir.path()));
+        EXPECT_TRUE(jet::offerJetConversion(dialogs, dir.path()));
         ASSERT_EQ(dialogs.shown.size(), 2u);
         const QString box = dialogs.shown[1].text;
         EXPECT_TRUE(box.startsWith(QStringLiteral("カタログを変換できませんでした。\n")))
@@ -116,7 +116,7 @@ TEST_F(JetChildTest, AReadingProcessKilledMidwayEndsInTheFailureBox)
 {
     useJetFile(QStringLiteral(QUILMO_FIXTURES_DIR "/jet/jet4-sample.mdb"));
     dialogs.answer({true});
-    EXPECT_TRUE(offerJetConversion(dialogs, dir.path(), scripted("kill -KILL $$")));
+    EXPECT_TRUE(jet::offerJetConversion(dialogs, dir.path(), scripted("kill -KILL $$")));
     ASSERT_EQ(dialogs.shown.size(), 2u);
     EXPECT_EQ(dialogs.shown[1].text.section(u'\n', 1, 1),
               "古いカタログの表「タイトル」を読めませんでした（読み取りのプロセスが外から強制終了"
@@ -142,7 +142,7 @@ TEST_F(JetChildTest, CancelLeavesEverythingAsItWas)
     });
     press.start(50);
     // Without the cancel, the time limit would end it in the failure box.
-    EXPECT_TRUE(offerJetConversion(dialogs, dir.path(), scripted("exec sleep 600")));
+    EXPECT_TRUE(jet::offerJetConversion(dialogs, dir.path(), scripted("exec sleep 600")));
     EXPECT_TRUE(seen);
     // The question only: a cancel is no failure to report.
     EXPECT_EQ(dialogs.shown.size(), 1u);

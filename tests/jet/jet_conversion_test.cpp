@@ -313,7 +313,7 @@ TEST_F(JetConversionTest, AKillDuringTheConversionLeavesTheJetFileAndTheNextStar
         // The next start removes the leftovers and asks again.
         FakeDialogs dialogs;
         dialogs.answer({false});
-        EXPECT_TRUE(offerJetConversion(
+        EXPECT_TRUE(jet::offerJetConversion(
             dialogs, dir.path(),
             [](const QString&, const JetReadOptions&) -> std::unique_ptr<JetDatabase> {
                 ADD_FAILURE() << "opened after No";

@@ -32,7 +32,7 @@ protected:
     }
     QString path() const { return catalogueFilePath(dir.path()); }
     // Opens the fake whatever the path, and records that it was asked.
-    JetOpener fakeOpener()
+    jet::JetOpener fakeOpener()
     {
         return
             [this](const QString& opened, const JetReadOptions&) -> std::unique_ptr<JetDatabase> {
@@ -53,7 +53,7 @@ protected:
 TEST_F(JetOfferTest, NoLeavesTheFileAsItIs)
 {
     dialogs.answer({false});
-    EXPECT_TRUE(offerJetConversion(dialogs, dir.path(), fakeOpener()));
+    EXPECT_TRUE(jet::offerJetConversion(dialogs, dir.path(), fakeOpener()));
     ASSERT_EQ(dialogs.shown.size(), 1u);
     EXPECT_TRUE(dialogs.shown[0].question);
     EXPECT_EQ(dialogs.shown[0].title, "確認!");
@@ -72,7 +72,7 @@ TEST_F(JetOfferTest, YesConvertsAndReportsTheCounts)
     addFakeTitle(source, {QStringLiteral("a"), QStringLiteral(" "), QStringLiteral("c:\\a.jpg")});
     addFakeTitle(source, {QStringLiteral("b"), QStringLiteral(" "), QStringLiteral("/home/b.jpg")});
     dialogs.answer({true});
-    EXPECT_FALSE(offerJetConversion(dialogs, dir.path(), fakeOpener()));
+    EXPECT_FALSE(jet::offerJetConversion(dialogs, dir.path(), fakeOpener()));
     EXPECT_EQ(openedPath, path());
     ASSERT_EQ(dialogs.shown.size(), 2u);
     const QString report = dialogs.shown[1].text;
@@ -92,7 +92,7 @@ TEST_F(JetOfferTest, ReportNamesSameNamesAndSaysNothingOfDrivesWhenThereAreNone)
     addFakeTitle(source, {QStringLiteral("カナ")});
     addFakeTitle(source, {QStringLiteral("ｶﾅ")});
     dialogs.answer({true});
-    EXPECT_FALSE(offerJetConversion(dialogs, dir.path(), fakeOpener()));
+    EXPECT_FALSE(jet::offerJetConversion(dialogs, dir.path(), fakeOpener()));
     ASSERT_EQ(dialogs.shown.size(), 2u);
     EXPECT_TRUE(dialogs.shown[1].text.contains("みなされる名前が 1 件"))
         << dialogs.shown[1].text.toStdString();
@@ -103,7 +103,7 @@ TEST_F(JetOfferTest, AFailureIsShownWithItsReasonAndTheFileStays)
 {
     source.tables.erase("タイトル");
     dialogs.answer({true});
-    EXPECT_TRUE(offerJetConversion(dialogs, dir.path(), fakeOpener()));
+    EXPECT_TRUE(jet::offerJetConversion(dialogs, dir.path(), fakeOpener()));
     ASSERT_EQ(dialogs.shown.size(), 2u);
     EXPECT_TRUE(dialogs.shown[1].text.contains("表「タイトル」がありません"))
         << dialogs.shown[1].text.toStdString();
@@ -115,7 +115,7 @@ TEST_F(JetOfferTest, AFailureIsShownWithItsReasonAndTheFileStays)
 TEST_F(JetOfferTest, TheRealReaderOnTheSampleFailsWithAReason)
 {
     dialogs.answer({true});
-    EXPECT_TRUE(offerJetConversion(dialogs, dir.path()));
+    EXPECT_TRUE(jet::offerJetConversion(dialogs, dir.path()));
     ASSERT_EQ(dialogs.shown.size(), 2u);
     EXPECT_TRUE(dialogs.shown[1].text.contains("表「カテゴリ」がありません"));
     EXPECT_EQ(fileBytes(path()), jetBytes);
@@ -124,9 +124,9 @@ TEST_F(JetOfferTest, TheRealReaderOnTheSampleFailsWithAReason)
 TEST_F(JetOfferTest, OtherFilesAreNotOffered)
 {
     QTemporaryDir empty;
-    EXPECT_FALSE(offerJetConversion(dialogs, empty.path(), fakeOpener()));
+    EXPECT_FALSE(jet::offerJetConversion(dialogs, empty.path(), fakeOpener()));
     ASSERT_TRUE(createCatalogueIfMissing(catalogueFilePath(empty.path())));
-    EXPECT_FALSE(offerJetConversion(dialogs, empty.path(), fakeOpener()));
+    EXPECT_FALSE(jet::offerJetConversion(dialogs, empty.path(), fakeOpener()));
     EXPECT_TRUE(dialogs.shown.empty());
     EXPECT_TRUE(openedPath.isEmpty());
 }

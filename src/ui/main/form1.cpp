@@ -65,14 +65,14 @@ QComboBox* makeCombo(QWidget* parent, const char* name)
 
 } // namespace
 
-Form1::Form1(const Services& services, QString programFolder, QWidget* parent)
-    : Form1(services, programFolder, programFolder, parent)
+Form1::Form1(const Services& services, QString dataFolder, QWidget* parent)
+    : Form1(services, dataFolder, dataFolder, parent)
 {
 }
 
 Form1::Form1(const Services& services, QString dataFolder, QString sharedFolder, QWidget* parent)
     : QWidget(parent), pictureCache(services.pictures), m_services(services),
-      m_programFolder(std::move(dataFolder)),
+      m_dataFolder(std::move(dataFolder)),
       m_sharedFolder(std::move(sharedFolder))
 {
     installFontSubstitutes();
@@ -131,7 +131,7 @@ Form1::~Form1() = default;
 
 QString Form1::databasePath() const
 {
-    return catalogueFilePath(m_programFolder);
+    return catalogueFilePath(m_dataFolder);
 }
 
 void Form1::setLinkTargetText(const QString& text)

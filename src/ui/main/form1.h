@@ -31,8 +31,8 @@ class TabArea;
 class Form1 : public QWidget {
     Q_OBJECT
 public:
-    // programFolder holds the catalogue file, the memo folder and the help page.
-    Form1(const Services& services, QString programFolder, QWidget* parent = nullptr);
+    // dataFolder holds the catalogue file, the memo folder and the help page.
+    Form1(const Services& services, QString dataFolder, QWidget* parent = nullptr);
     // dataFolder holds the catalogue file and the memo folder; sharedFolder the
     // files shipped with the program (help page, banner, icons, blank memo).
     Form1(const Services& services, QString dataFolder, QString sharedFolder,
@@ -41,10 +41,10 @@ public:
 
     const Services& services() const { return m_services; }
     // The data folder: the catalogue file and the memo folder.
-    const QString& programFolder() const { return m_programFolder; }
+    const QString& dataFolder() const { return m_dataFolder; }
     // Where the shipped files are read from; never written.
     const QString& sharedFolder() const { return m_sharedFolder; }
-    // The catalogue file in the program folder.
+    // The catalogue file in the data folder.
     QString databasePath() const;
 
     // Widths of the status line: narrow leaves the memory gauge visible to its
@@ -271,7 +271,7 @@ private:
     void buildTabArea();
 
     Services m_services;
-    QString m_programFolder;
+    QString m_dataFolder;
     QString m_sharedFolder;
     bool m_ending = false;
 };
