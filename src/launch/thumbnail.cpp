@@ -6,6 +6,7 @@
 #include <optional>
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
@@ -258,6 +259,14 @@ void ShowThumbnail(Form1& form, const QString& path)
 }
 
 } // namespace Module1
+
+void Form1::setLinkTargetText(const QString& text)
+{
+    if (Combo3->currentText() == text)
+        return;
+    Combo3->setEditText(text);
+    Combo3_Change();
+}
 
 void Form1::Combo3_Change()
 {

@@ -134,14 +134,6 @@ QString Form1::databasePath() const
     return catalogueFilePath(m_dataFolder);
 }
 
-void Form1::setLinkTargetText(const QString& text)
-{
-    if (Combo3->currentText() == text)
-        return;
-    Combo3->setEditText(text);
-    Combo3_Change();
-}
-
 void Form1::buildTopBand()
 {
     Label1 = makeLabel(this, "Label1", QStringLiteral("カテゴリ"));

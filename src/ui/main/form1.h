@@ -86,7 +86,7 @@ public:
     // is picked from its list.
     void Combo3_Change();
     // Sets Combo3's text as the program does, raising Combo3_Change on a
-    // change (ui/main/form1.cpp).
+    // change.
     void setLinkTargetText(const QString& text);
 
     // Image list navigation (images/image_navigation.cpp).
