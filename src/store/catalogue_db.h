@@ -3,6 +3,8 @@
 #include <QDateTime>
 #include <QString>
 
+#include <memory>
+
 #include "store/sqlite_database.h"
 
 // A name refused because one that compares the same under the catalogue's
@@ -18,11 +20,20 @@ public:
 // Opening never creates the file; the comparison rule's SQL functions are
 // registered on the connection. Throws DbError, also for anything at path
 // that is not a plain file (isSpecialFile), which is never opened.
+// A path that names a server (isServerCatalogue) connects to it instead, for
+// the one operation too; the store's operations then run there.
 class CatalogueDb : public SqliteDatabase
 {
 public:
     explicit CatalogueDb(const QString& path);
 };
+
+// Where the window's operations find the catalogue: the one chosen for this
+// run (setChosenCatalogue), else the file in the program folder.
+QString catalogueLocation(const QString& programFolder);
+// Chooses the catalogue of this run: a file path or a server's connection
+// string; empty for the file in the program folder.
+void setChosenCatalogue(const QString& catalogue);
 
 // The catalogue file in a program folder.
 QString catalogueFilePath(const QString& programFolder);
