@@ -24,8 +24,11 @@ start)
   [ "$(id -u)" -eq 0 ] && chown nobody:nogroup "$folder"
   "${as_owner[@]}" "$bin/initdb" -D "$folder/data" -U quilmo -E UTF8 --locale=C.UTF-8 \
     -A trust >"$folder/initdb.log" 2>&1
-  "${as_owner[@]}" "$bin/pg_ctl" -D "$folder/data" -l "$folder/server.log" -w \
-    -o "-k $folder -c listen_addresses='' -c fsync=off" start >/dev/null
+  if ! "${as_owner[@]}" "$bin/pg_ctl" -D "$folder/data" -l "$folder/server.log" -w \
+    -o "-k $folder -c listen_addresses='' -c fsync=off" start >/dev/null; then
+    cat "$folder/server.log" >&2
+    exit 1
+  fi
   echo "host=$folder dbname=postgres user=quilmo"
   ;;
 stop)
