@@ -1,8 +1,6 @@
 #include "store/pg_catalogue.h"
 
 #include <algorithm>
-#include <mutex>
-#include <set>
 #include <unordered_map>
 #include <vector>
 
@@ -21,11 +19,6 @@ const QString kNameKey = QStringLiteral("name_key");
 const QString kCategoryKey = QStringLiteral("category_key");
 const QString kMemoTable = QStringLiteral("メモ");
 const QString kVersionTable = QStringLiteral("quilmo_schema");
-
-// Connections to a database already found to hold a catalogue of this
-// version: each operation connects anew, and need not look again.
-std::mutex checkedMutex;
-std::set<QString> checkedDatabases;
 
 QString key(const QString& name)
 {
@@ -79,48 +72,36 @@ QStringList catalogueTables()
 
 // Makes sure the database holds a catalogue of this version, creating it in
 // an empty one. Two programs meeting the same empty database at once take
-// turns on a lock, so only one creates it.
+// turns on a lock, so only one creates it. Looked at on every connection: a
+// database emptied or replaced meanwhile is never written as a catalogue.
 void ensureCatalogue(PgConnection& connection)
 {
-    connection.transaction([&] {
-        QStringList tables = tablesOf(connection);
-        if (tables.isEmpty()) {
+    QStringList tables = tablesOf(connection);
+    if (tables.isEmpty()) {
+        connection.transaction([&] {
             connection.exec(QStringLiteral("SELECT pg_advisory_xact_lock(hashtext('quilmo'))"));
             tables = tablesOf(connection);
-            if (tables.isEmpty()) {
+            if (tables.isEmpty())
                 createTables(connection);
-                return;
-            }
-        }
-        std::sort(tables.begin(), tables.end(),
-                  [](const QString& a, const QString& b) { return a.toUtf8() < b.toUtf8(); });
-        if (tables != catalogueTables())
-            throw ForeignDatabase("the database holds tables that are not a catalogue");
-        PgResult version =
-            connection.exec(QStringLiteral("SELECT max(version) FROM %1").arg(kVersionTable));
-        if (version.rows() != 1 || version.integer(0, 0) != PgCatalogue::kSchemaVersion)
-            throw ForeignDatabase("the catalogue on the server is of another version");
-    });
-}
-
-QString normalised(const QString& conninfo)
-{
-    return conninfo.trimmed();
+        });
+        if (tables.isEmpty())
+            return;
+    }
+    std::sort(tables.begin(), tables.end(),
+              [](const QString& a, const QString& b) { return a.toUtf8() < b.toUtf8(); });
+    if (tables != catalogueTables())
+        throw ForeignDatabase("the database holds tables that are not a catalogue");
+    const PgResult version =
+        connection.exec(QStringLiteral("SELECT max(version) FROM %1").arg(kVersionTable));
+    if (version.rows() != 1 || version.integer(0, 0) != PgCatalogue::kSchemaVersion)
+        throw ForeignDatabase("the catalogue on the server is of another version");
 }
 
 } // namespace
 
 PgCatalogue::PgCatalogue(const QString& conninfo) : m_connection(conninfo)
 {
-    const QString name = normalised(conninfo);
-    {
-        std::lock_guard lock(checkedMutex);
-        if (checkedDatabases.count(name))
-            return;
-    }
     ensureCatalogue(m_connection);
-    std::lock_guard lock(checkedMutex);
-    checkedDatabases.insert(name);
 }
 
 namespace store::server

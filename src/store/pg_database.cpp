@@ -118,3 +118,21 @@ bool isServerCatalogue(const QString& catalogue)
     static const QRegularExpression keyValue(QStringLiteral("^\\s*[a-z_]+\\s*="));
     return keyValue.match(catalogue).hasMatch();
 }
+
+ConnectionInfo readConnectionInfo(const QString& conninfo)
+{
+    ConnectionInfo info;
+    char* error = nullptr;
+    PQconninfoOption* options = PQconninfoParse(conninfo.toUtf8().constData(), &error);
+    if (!options) {
+        info.error = error ? QString::fromUtf8(error).trimmed() : QStringLiteral("out of memory");
+        PQfreemem(error);
+        return info;
+    }
+    for (const PQconninfoOption* option = options; option->keyword; ++option) {
+        if (qstrcmp(option->keyword, "password") == 0 && option->val && *option->val)
+            info.holdsPassword = true;
+    }
+    PQconninfoFree(options);
+    return info;
+}

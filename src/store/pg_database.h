@@ -104,6 +104,13 @@ private:
     pg_conn* m_conn = nullptr;
 };
 
+// What a connection string holds, as libpq reads it.
+struct ConnectionInfo {
+    QString error; // why libpq cannot read it; empty when it can
+    bool holdsPassword = false;
+};
+ConnectionInfo readConnectionInfo(const QString& conninfo);
+
 // Whether a catalogue given by the user names a server rather than a file:
 // a postgresql:// or postgres:// URI, or a libpq key=value string.
 bool isServerCatalogue(const QString& catalogue);

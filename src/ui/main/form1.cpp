@@ -130,7 +130,7 @@ Form1::~Form1() = default;
 
 QString Form1::databasePath() const
 {
-    return catalogueFilePath(m_programFolder);
+    return catalogueLocation(m_programFolder);
 }
 
 void Form1::setLinkTargetText(const QString& text)
