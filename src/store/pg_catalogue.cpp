@@ -17,7 +17,7 @@ namespace
 // The key columns beside the names, and the tables only the server has.
 const QString kNameKey = QStringLiteral("name_key");
 const QString kCategoryKey = QStringLiteral("category_key");
-const QString kMemoTable = QStringLiteral("メモ");
+const QString& kMemoTable = kServerMemoTable;
 const QString kVersionTable = QStringLiteral("quilmo_schema");
 
 QString key(const QString& name)
@@ -98,6 +98,16 @@ void ensureCatalogue(PgConnection& connection)
 }
 
 } // namespace
+
+QStringList serverTables(PgConnection& connection)
+{
+    return tablesOf(connection);
+}
+
+void createServerCatalogue(PgConnection& connection)
+{
+    createTables(connection);
+}
 
 PgCatalogue::PgCatalogue(const QString& conninfo) : m_connection(conninfo)
 {

@@ -36,6 +36,16 @@ private:
     PgConnection m_connection;
 };
 
+// The server's table of handwritten memos: the title's key (its folded
+// name) and the memo's PNG bytes.
+inline const QString kServerMemoTable = QStringLiteral("メモ");
+
+// The tables of the database (its current schema), in no order.
+QStringList serverTables(PgConnection& connection);
+// Creates the catalogue's tables with their version and the 'Memory' option
+// row in an empty database, inside the caller's transaction.
+void createServerCatalogue(PgConnection& connection);
+
 // A database that holds something other than a catalogue, which the
 // program neither uses nor changes.
 class ForeignDatabase : public DbError

@@ -103,6 +103,70 @@ PgResult PgConnection::exec(const QString& sql, const std::vector<PgValue>& para
     return PgResult(result);
 }
 
+void PgConnection::copyIn(const QString& sql,
+                          const std::vector<std::vector<std::optional<QString>>>& rows)
+{
+    const QByteArray text = sql.toUtf8();
+    PGresult* start = PQexec(m_conn, text.constData());
+    const bool ready = start && PQresultStatus(start) == PGRES_COPY_IN;
+    const QByteArray startState = stateOf(start);
+    PQclear(start);
+    if (!ready)
+        throw PgError(std::string("copy: ") + PQerrorMessage(m_conn), startState);
+    // COPY's text form: values split by tabs, rows by line feeds, \N for
+    // NULL, and the backslash escapes for what would split them.
+    QByteArray data;
+    for (const auto& row : rows) {
+        for (std::size_t column = 0; column < row.size(); ++column) {
+            if (column)
+                data += '\t';
+            if (!row[column]) {
+                data += "\\N";
+                continue;
+            }
+            const QByteArray value = row[column]->toUtf8();
+            if (value.contains('\0')) {
+                PQputCopyEnd(m_conn, "a text holds a NUL character");
+                PQclear(PQgetResult(m_conn));
+                throw PgError("a text holds a NUL character, which the server cannot store", {});
+            }
+            for (char c : value) {
+                switch (c) {
+                case '\\':
+                    data += "\\\\";
+                    break;
+                case '\t':
+                    data += "\\t";
+                    break;
+                case '\n':
+                    data += "\\n";
+                    break;
+                case '\r':
+                    data += "\\r";
+                    break;
+                default:
+                    data += c;
+                }
+            }
+        }
+        data += '\n';
+    }
+    bool sent = PQputCopyData(m_conn, data.constData(), int(data.size())) == 1;
+    sent = PQputCopyEnd(m_conn, sent ? nullptr : "send failed") == 1 && sent;
+    std::string message;
+    QByteArray state;
+    while (PGresult* result = PQgetResult(m_conn)) {
+        if (PQresultStatus(result) != PGRES_COMMAND_OK && message.empty()) {
+            message = std::string("copy: ") + PQresultErrorMessage(result);
+            state = stateOf(result);
+        }
+        PQclear(result);
+    }
+    if (!message.empty() || !sent)
+        throw PgError(message.empty() ? std::string("copy: ") + PQerrorMessage(m_conn) : message,
+                      state);
+}
+
 void PgConnection::rollbackQuietly() noexcept
 {
     PQclear(PQexec(m_conn, "ROLLBACK"));

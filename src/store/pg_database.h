@@ -83,6 +83,10 @@ public:
     // Runs one statement with its parameters ($1, $2, ...); throws PgError.
     PgResult exec(const QString& sql, const std::vector<PgValue>& parameters = {});
 
+    // Sends rows to a COPY ... FROM STDIN statement, each a list of values
+    // (nullopt for NULL), in one stream; throws PgError.
+    void copyIn(const QString& sql, const std::vector<std::vector<std::optional<QString>>>& rows);
+
     // Runs body inside one transaction: committed when it returns, rolled
     // back when it throws (the exception goes on to the caller). A lost
     // connection rolls back on the server by itself.

@@ -107,6 +107,11 @@ qint64 SqliteStatement::integer(int column) const
     return sqlite3_column_int64(m_stmt, column);
 }
 
+bool SqliteStatement::isNull(int column) const
+{
+    return sqlite3_column_type(m_stmt, column) == SQLITE_NULL;
+}
+
 int SqliteStatement::columnCount() const
 {
     return sqlite3_column_count(m_stmt);

@@ -43,6 +43,7 @@ public:
     // bytes.
     QByteArray columnBytes(int column) const;
     qint64 integer(int column) const;
+    bool isNull(int column) const;
     int columnCount() const;
     // Makes the statement ready to run again with new bindings.
     void reset();

@@ -6,12 +6,17 @@
 #include <future>
 #include <iostream>
 #include <thread>
+#include <tuple>
 #include <vector>
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QUuid>
 
+#include "store/catalogue_copy.h"
 #include "store/catalogue_db.h"
 #include "store/category_queries.h"
 #include "store/name_lookup.h"
@@ -46,16 +51,23 @@ protected:
         m_server = qEnvironmentVariable("QUILMO_TEST_PG");
         if (m_server.isEmpty())
             GTEST_SKIP() << "QUILMO_TEST_PG is not set";
-        m_schema = QStringLiteral("t_") + QUuid::createUuid().toString(QUuid::Id128);
-        PgConnection(m_server).exec(QStringLiteral("CREATE SCHEMA ") + m_schema);
-        m_path = m_server + QStringLiteral(" options='-c search_path=%1'").arg(m_schema);
+        m_path = emptyDatabase();
         CatalogueDb created(m_path);
     }
 
     void TearDown() override
     {
-        if (!m_schema.isEmpty())
-            PgConnection(m_server).exec(QStringLiteral("DROP SCHEMA %1 CASCADE").arg(m_schema));
+        for (const QString& schema : m_schemas)
+            PgConnection(m_server).exec(QStringLiteral("DROP SCHEMA %1 CASCADE").arg(schema));
+    }
+
+    // Another database on the same server, empty.
+    QString emptyDatabase()
+    {
+        const QString schema = QStringLiteral("t_") + QUuid::createUuid().toString(QUuid::Id128);
+        PgConnection(m_server).exec(QStringLiteral("CREATE SCHEMA ") + schema);
+        m_schemas.append(schema);
+        return m_server + QStringLiteral(" options='-c search_path=%1'").arg(schema);
     }
 
     QString path() const { return m_path; }
@@ -109,16 +121,19 @@ protected:
         });
     }
 
-    QStringList rows(const QString& query)
+    QStringList rows(const QString& query) { return rowsAt(m_path, query); }
+
+    // The first column of a query's rows on the catalogue at location.
+    static QStringList rowsAt(const QString& location, const QString& query)
     {
         QStringList result;
-        if (m_engine == Engine::Postgres) {
-            const PgResult found = PgConnection(m_path).exec(query);
+        if (isServerCatalogue(location)) {
+            const PgResult found = PgConnection(location).exec(query);
             for (int i = 0; i < found.rows(); ++i)
                 result.append(found.text(i, 0));
             return result;
         }
-        SqliteDatabase plain(m_path);
+        SqliteDatabase plain(location);
         auto statement = plain.prepare(query);
         while (statement.step())
             result.append(statement.text(0));
@@ -130,7 +145,7 @@ private:
     Engine m_engine = Engine::Sqlite;
     QString m_path;
     QString m_server;
-    QString m_schema;
+    QStringList m_schemas;
 };
 
 // What only a file has: bytes that are not UTF-8, locks, the SQLite shell.
@@ -1070,6 +1085,98 @@ TEST_F(ServerTest, DatabaseOfOtherTablesIsRefusedAndLeftAlone)
              "customers, notes");
     EXPECT_THROW(addTitle(QStringLiteral("前") + QChar(0) + QStringLiteral("後"), "x"), DbError);
     EXPECT_EQ(rows("SELECT count(*) FROM タイトル"), QStringList({"0"}));
+}
+
+// The whole catalogue goes to a server and back with every text as it was,
+// NULLs and memos included; a target that holds a catalogue or a memo of the
+// same name, or names the server's keys refuse, leave everything unwritten.
+TEST_F(ServerTest, CopyToTheServerAndBackKeepsEveryText)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const auto catalogueIn = [&](const QString& folder) {
+        EXPECT_TRUE(QDir().mkpath(dir.filePath(folder + "/手書きメモ")));
+        return catalogueFilePath(dir.filePath(folder));
+    };
+    const QString file = catalogueIn("a");
+    ASSERT_TRUE(createCatalogueIfMissing(file));
+    {
+        SqliteDatabase plain(file);
+        plain.exec("INSERT INTO カテゴリ VALUES ('文書'), ('ｶﾅ')");
+        plain.exec("INSERT INTO タイトル VALUES ('計画', 'tab' || char(9) || '\\', NULL, "
+                   "'/a' || char(13, 10) || '/b', '文書', '', ' '), ('ｼﾘｮｳ', '改行' || "
+                   "char(10) || '後', ' ', ' ', 'ｶﾅ', NULL, '-x')");
+        plain.exec("UPDATE オプション SET Option_Value = '0'");
+    }
+    const QByteArray png("\x89PNG\r\n\x1a\n\0\xff", 10);
+    const QString memo = dir.filePath("a/手書きメモ/計画.ole");
+    {
+        QFile out(memo);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write(png);
+    }
+    const QString everything =
+        "SELECT x FROM (SELECT 'c ' || カテゴリ名 AS x FROM カテゴリ UNION ALL "
+        "SELECT 't ' || タイトル名 || '|' || coalesce(説明, '<null>') || '|' || "
+        "coalesce(サムネイルパス, '<null>') || '|' || coalesce(ファイルパス, '<null>') || '|' || "
+        "coalesce(カテゴリ名, '<null>') || '|' || coalesce(作業フォルダ, '<null>') || '|' || "
+        "coalesce(起動オプション, '<null>') FROM タイトル UNION ALL "
+        "SELECT 'o ' || Option_Name || '=' || Option_Value FROM オプション) AS e ORDER BY x";
+    const QStringList original = rowsAt(file, everything);
+    ASSERT_EQ(original.size(), 5);
+
+    const QString server = emptyDatabase();
+    const store::CopyCounts there = store::copyCatalogue(file, server);
+    EXPECT_EQ(std::tie(there.categories, there.titles, there.memos), std::make_tuple(2, 2, 1));
+    EXPECT_EQ(rowsAt(server, everything), original);
+    EXPECT_EQ(rowsAt(server, "SELECT encode(png, 'hex') FROM メモ"),
+              QStringList({QString::fromLatin1(png.toHex())}));
+    {
+        CatalogueDb db(server);
+        EXPECT_EQ(store::listTitles(db, "文書"), QStringList({"計画"}));
+        EXPECT_EQ(store::listTitles(db, "かな"), QStringList({"ｼﾘｮｳ"}));
+        EXPECT_THROW(store::insertTitle(db, TitleRecord{"しりょう", "", "", "", "", "", "x"}),
+                     DuplicateName);
+    }
+    const QString back = catalogueIn("b");
+    const store::CopyCounts home = store::copyCatalogue(server, back);
+    EXPECT_EQ(std::tie(home.categories, home.titles, home.memos), std::make_tuple(2, 2, 1));
+    EXPECT_EQ(rowsAt(back, everything), original);
+    QFile memoBack(dir.filePath("b/手書きメモ/計画.ole"));
+    ASSERT_TRUE(memoBack.open(QIODevice::ReadOnly));
+    EXPECT_EQ(memoBack.readAll(), png);
+
+    const QString clash = catalogueIn("c");
+    QFile(memo).copy(dir.filePath("c/手書きメモ/計画.ole"));
+    const QString twins = catalogueIn("d");
+    ASSERT_TRUE(createCatalogueIfMissing(twins));
+    SqliteDatabase(twins).exec("INSERT INTO タイトル (タイトル名, カテゴリ名) VALUES ('ab', 'x'), "
+                               "('ＡＢ', 'x')");
+    const QString emptyServer = emptyDatabase();
+    struct Refusal {
+        const char* what;
+        QString from;
+        QString to;
+        QString check; // a query on to, answered as before
+    };
+    const Refusal refusals[] = {
+        {"server holding a catalogue", file, path(), "SELECT count(*) FROM タイトル"},
+        {"file that exists", server, back, "SELECT count(*) FROM タイトル"},
+        {"memo of that name", server, clash, {}},
+        {"names the keys refuse", twins, emptyServer,
+         "SELECT count(*) FROM information_schema.tables WHERE table_schema = current_schema()"},
+    };
+    for (const Refusal& r : refusals) {
+        SCOPED_TRACE(r.what);
+        const QStringList before = r.check.isEmpty() ? QStringList() : rowsAt(r.to, r.check);
+        EXPECT_THROW(store::copyCatalogue(r.from, r.to), DbError);
+        if (r.check.isEmpty())
+            EXPECT_FALSE(QFileInfo::exists(r.to));
+        else
+            EXPECT_EQ(rowsAt(r.to, r.check), before);
+    }
+    EXPECT_EQ(QDir(dir.filePath("c")).entryList(QDir::Files), QStringList());
+    EXPECT_EQ(QDir(dir.filePath("b")).entryList(QDir::Files), QStringList({"QUILMO.mdb"}));
 }
 
 } // namespace
