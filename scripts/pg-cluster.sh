@@ -2,8 +2,11 @@
 # A throwaway PostgreSQL cluster for the tests: its data and its socket in one
 # temporary folder, nothing listening on the network, run as an unprivileged
 # user because the server refuses to run as root.
-#   pg-cluster.sh start FOLDER   creates and starts it; prints the connection
-#                                string (key=value) on standard output
+#   pg-cluster.sh start FOLDER [PORT]
+#                                creates and starts it; prints the connection
+#                                string (key=value) on standard output; with
+#                                a port it also listens on the loopback
+#                                interface, for measuring over TCP
 #   pg-cluster.sh stop FOLDER    stops it and removes the folder
 set -euo pipefail
 
@@ -24,12 +27,19 @@ start)
   [ "$(id -u)" -eq 0 ] && chown nobody:nogroup "$folder"
   "${as_owner[@]}" "$bin/initdb" -D "$folder/data" -U quilmo -E UTF8 --locale=C.UTF-8 \
     -A trust >"$folder/initdb.log" 2>&1
+  port=${3:-}
+  listen="''"
+  [ -n "$port" ] && listen="127.0.0.1 -p $port"
   if ! "${as_owner[@]}" "$bin/pg_ctl" -D "$folder/data" -l "$folder/server.log" -w \
-    -o "-k $folder -c listen_addresses='' -c fsync=off" start >/dev/null; then
+    -o "-k $folder -c fsync=off -c listen_addresses=$listen" start >/dev/null; then
     cat "$folder/server.log" >&2
     exit 1
   fi
-  echo "host=$folder dbname=postgres user=quilmo"
+  if [ -n "$port" ]; then
+    echo "host=127.0.0.1 port=$port dbname=postgres user=quilmo"
+  else
+    echo "host=$folder dbname=postgres user=quilmo"
+  fi
   ;;
 stop)
   if [ -f "$folder/data/postmaster.pid" ]; then

@@ -4,8 +4,10 @@
 #include <unordered_map>
 #include <vector>
 
+#include <QJsonArray>
+#include <QJsonDocument>
+
 #include "store/catalogue_db.h"
-#include "store/jet_pattern.h"
 #include "store/schema.h"
 #include "store/text_rule.h"
 
@@ -27,9 +29,11 @@ QString key(const QString& name)
 
 QStringList tablesOf(PgConnection& connection)
 {
+    // Tables, views and foreign tables of the schema, as information_schema
+    // lists them, read from the catalogue directly, which is quicker.
     PgResult result = connection.exec(QStringLiteral(
-        "SELECT table_name FROM information_schema.tables WHERE table_schema = current_schema() "
-        "ORDER BY 1"));
+        "SELECT relname FROM pg_class WHERE relnamespace = (SELECT oid FROM pg_namespace WHERE "
+        "nspname = current_schema()) AND relkind IN ('r', 'p', 'v', 'm', 'f')"));
     QStringList tables;
     for (int i = 0; i < result.rows(); ++i)
         tables.append(result.text(i, 0));
@@ -109,9 +113,23 @@ void createServerCatalogue(PgConnection& connection)
     createTables(connection);
 }
 
-PgCatalogue::PgCatalogue(const QString& conninfo) : m_connection(conninfo)
+PgCatalogue::PgCatalogue(const QString& conninfo)
 {
-    ensureCatalogue(m_connection);
+    // One connection a thread: the window's operations run one after the
+    // other, and a test's or a tool's threads each have their own.
+    thread_local QString lastConninfo;
+    thread_local std::shared_ptr<PgConnection> last;
+    if (last && lastConninfo == conninfo && last.use_count() == 1 && last->isIdle()) {
+        m_connection = last;
+    } else {
+        last.reset();
+        m_connection = std::make_shared<PgConnection>(conninfo);
+        last = m_connection;
+        lastConninfo = conninfo;
+    }
+    // Looked at on every operation, a connection taken over too: the
+    // database may have been emptied or replaced since.
+    ensureCatalogue(*m_connection);
 }
 
 namespace store::server
@@ -167,6 +185,31 @@ PgResult titlesOfKey(PgCatalogue& db, const QString& condition, const PgValue& b
 
 const QString kKeyOfCategoryRow = QStringLiteral("(SELECT name_key FROM カテゴリ WHERE id = $1)");
 
+// Which of the texts match the search pattern, by the catalogue's own
+// matcher: run in a SQLite connection in memory over all the texts in one
+// statement, it compiles the pattern once rather than once a text. Each
+// candidate is a JSON array of its texts (a name, and a description or
+// null); a candidate matches when any of its first `columns` texts does.
+// Returns the indexes of those that match; throws DbError for a malformed
+// pattern, as the file's query does.
+std::vector<std::size_t> matchingIndexes(const QString& pattern, const QJsonArray& candidates,
+                                         int columns)
+{
+    SqliteDatabase memory(QStringLiteral(":memory:"), SqliteDatabase::OpenMode::CreateIfMissing);
+    registerTextRule(memory);
+    QStringList tests;
+    for (int column = 0; column < columns; ++column)
+        tests.append(QStringLiteral("jetlike(?1, json_extract(value, '$[%1]'))").arg(column));
+    auto query = memory.prepare(QStringLiteral("SELECT key FROM json_each(?2) WHERE %1")
+                                    .arg(tests.join(QStringLiteral(" OR "))));
+    query.bind(1, pattern);
+    query.bindBytes(2, QJsonDocument(candidates).toJson(QJsonDocument::Compact));
+    std::vector<std::size_t> indexes;
+    while (query.step())
+        indexes.push_back(std::size_t(query.integer(0)));
+    return indexes;
+}
+
 // The hits in the order the file's index gives them: by category, then by
 // name, each compared as SQLite's NOCASE does, then by row.
 QList<NamedRow> matching(const PgResult& result, const QString& searchText)
@@ -177,14 +220,14 @@ QList<NamedRow> matching(const PgResult& result, const QString& searchText)
         QByteArray name;
         NamedRow row;
     };
+    QJsonArray candidates;
+    for (int i = 0; i < result.rows(); ++i)
+        candidates.append(QJsonArray{result.text(i, 1)});
     std::vector<Hit> hits;
-    for (int i = 0; i < result.rows(); ++i) {
+    for (const std::size_t index : matchingIndexes(pattern, candidates, 1)) {
+        const int i = int(index);
         const QString name = result.text(i, 1);
-        const std::optional<bool> match = jetLikeMatch(pattern, name);
-        if (!match)
-            throw DbError("malformed search pattern");
-        if (*match)
-            hits.push_back({nocase(result.text(i, 2)), nocase(name), {result.integer(i, 0), name}});
+        hits.push_back({nocase(result.text(i, 2)), nocase(name), {result.integer(i, 0), name}});
     }
     std::sort(hits.begin(), hits.end(), [](const Hit& a, const Hit& b) {
         if (a.category != b.category)
@@ -569,15 +612,14 @@ QList<FoundTitle> searchAllTitles(PgCatalogue& db, const QString& searchText)
     // Titles go to their category row, or where none is theirs, to their
     // category as stored.
     std::unordered_map<QString, std::size_t> groupOf;
-    for (int i = 0; i < result.rows(); ++i) {
+    QJsonArray candidates;
+    for (int i = 0; i < result.rows(); ++i)
+        candidates.append(QJsonArray{result.text(i, 1), result.isNull(i, 2)
+                                                            ? QJsonValue(QJsonValue::Null)
+                                                            : QJsonValue(result.text(i, 2))});
+    for (const std::size_t index : matchingIndexes(pattern, candidates, 2)) {
+        const int i = int(index);
         const QString name = result.text(i, 1);
-        std::optional<bool> match = jetLikeMatch(pattern, name);
-        if (match && !*match && !result.isNull(i, 2))
-            match = jetLikeMatch(pattern, result.text(i, 2));
-        if (!match)
-            throw DbError("malformed search pattern");
-        if (!*match)
-            continue;
         const bool owned = !result.isNull(i, 4);
         const QString category = owned ? result.text(i, 5) : result.text(i, 3);
         const QString groupName =

@@ -27,13 +27,16 @@ public:
     // Connects; on an empty database creates the tables with their version.
     // Throws PgError when the server cannot be reached, and
     // ForeignDatabase when the database holds tables that are not a
-    // catalogue of this version.
+    // catalogue of this version. The connection of the thread's last
+    // operation on the same database is taken over while it still stands,
+    // since connecting costs more than most operations; one that was lost
+    // is replaced by a new one.
     explicit PgCatalogue(const QString& conninfo);
 
-    PgConnection& connection() { return m_connection; }
+    PgConnection& connection() { return *m_connection; }
 
 private:
-    PgConnection m_connection;
+    std::shared_ptr<PgConnection> m_connection;
 };
 
 // The server's table of handwritten memos: the title's key (its folded

@@ -75,6 +75,11 @@ PgConnection::~PgConnection()
     PQfinish(m_conn);
 }
 
+bool PgConnection::isIdle() const
+{
+    return PQstatus(m_conn) == CONNECTION_OK && PQtransactionStatus(m_conn) == PQTRANS_IDLE;
+}
+
 PgResult PgConnection::exec(const QString& sql, const std::vector<PgValue>& parameters)
 {
     std::vector<const char*> values;

@@ -80,6 +80,10 @@ public:
     PgConnection& operator=(const PgConnection&) = delete;
     ~PgConnection();
 
+    // Whether the connection still stands and is outside any transaction, so
+    // the next operation may take it over.
+    bool isIdle() const;
+
     // Runs one statement with its parameters ($1, $2, ...); throws PgError.
     PgResult exec(const QString& sql, const std::vector<PgValue>& parameters = {});
 
