@@ -155,7 +155,7 @@ std::unique_ptr<Form1> openMainWindow(const Services& services, const QString& d
         } catch (const ForeignDatabase&) {
             serverError = foreignDatabaseText();
         } catch (const DbError& error) {
-            serverError = QString::fromUtf8(error.what()).trimmed();
+            serverError = QString::fromUtf8(error.what()).simplified();
         }
     } else if (location != catalogueFilePath(dataFolder)) {
         start.readable = !isSpecialFile(location) && createCatalogueIfMissing(location) &&
