@@ -139,13 +139,12 @@ Content readServer(const QString& conninfo)
                                          .arg(kOptionName, kOptionValue, kOptionTable),
                                      2);
     const PgResult memos = connection.exec(
-        QStringLiteral("SELECT t.%1, m.png FROM %2 AS m JOIN %3 AS t ON t.name_key = m.title_key "
-                       "ORDER BY t.id")
+        QStringLiteral("SELECT t.%1, encode(m.png, 'base64') FROM %2 AS m JOIN %3 AS t ON "
+                       "t.name_key = m.title_key ORDER BY t.id")
             .arg(kTitleName, kServerMemoTable, kTitleTable));
     connection.exec(QStringLiteral("COMMIT"));
-    // bytea comes as text in hex form: \x followed by two digits a byte.
     for (int i = 0; i < memos.rows(); ++i)
-        content.memos.emplace_back(memos.text(i, 0), QByteArray::fromHex(memos.bytes(i, 1).mid(2)));
+        content.memos.emplace_back(memos.text(i, 0), QByteArray::fromBase64(memos.bytes(i, 1)));
     return content;
 }
 

@@ -23,6 +23,7 @@
 #include "store/pg_catalogue.h"
 #include "store/pg_database.h"
 #include "store/search_all.h"
+#include "store/server_memo.h"
 #include "store/text_rule.h"
 #include "store/title_queries.h"
 
@@ -1137,14 +1138,27 @@ TEST_F(ServerTest, CopyToTheServerAndBackKeepsEveryText)
         EXPECT_EQ(store::listTitles(db, "かな"), QStringList({"ｼﾘｮｳ"}));
         EXPECT_THROW(store::insertTitle(db, TitleRecord{"しりょう", "", "", "", "", "", "x"}),
                      DuplicateName);
+        // The memo editor's reads and saves, each title's memo found under the rule.
+        EXPECT_EQ(store::readServerMemo(db, "計画"), png);
+        EXPECT_FALSE(store::readServerMemo(db, "ｼﾘｮｳ"));
+        store::writeServerMemo(db, "しりょう", "first");
+        store::writeServerMemo(db, "シリョウ", "second");
+        EXPECT_EQ(store::readServerMemo(db, "ｼﾘｮｳ"), QByteArray("second"));
+    }
+    {
+        CatalogueDb local(file);
+        EXPECT_THROW(store::readServerMemo(local, "計画"), DbError);
     }
     const QString back = catalogueIn("b");
     const store::CopyCounts home = store::copyCatalogue(server, back);
-    EXPECT_EQ(std::tie(home.categories, home.titles, home.memos), std::make_tuple(2, 2, 1));
+    EXPECT_EQ(std::tie(home.categories, home.titles, home.memos), std::make_tuple(2, 2, 2));
     EXPECT_EQ(rowsAt(back, everything), original);
     QFile memoBack(dir.filePath("b/手書きメモ/計画.ole"));
     ASSERT_TRUE(memoBack.open(QIODevice::ReadOnly));
     EXPECT_EQ(memoBack.readAll(), png);
+    QFile secondBack(dir.filePath("b/手書きメモ/ｼﾘｮｳ.ole"));
+    ASSERT_TRUE(secondBack.open(QIODevice::ReadOnly));
+    EXPECT_EQ(secondBack.readAll(), "second");
 
     const QString clash = catalogueIn("c");
     QFile(memo).copy(dir.filePath("c/手書きメモ/計画.ole"));
