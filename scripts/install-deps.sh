@@ -10,7 +10,11 @@ QUILMO_PACKAGES=(
   qt6-translations-l10n
   # The tests read window titles as Qt hands them to the window manager.
   qt6-base-private-dev
-  libsqlite3-dev sqlite3 libicu-dev libglib2.0-dev libwmf-dev shared-mime-info
+  libsqlite3-dev sqlite3 libicu-dev
+  # A catalogue shared by several PCs lives on a PostgreSQL server; the tests
+  # run the store on a throwaway cluster of their own.
+  libpq-dev postgresql
+  libglib2.0-dev libwmf-dev shared-mime-info
   libgtest-dev libbenchmark-dev
   # libmdb reads the Jet catalogues of the old Windows program.
   mdbtools-dev

@@ -4,6 +4,8 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 
+#include "app/catalogue_choice.h"
+
 namespace
 {
 
@@ -86,6 +88,19 @@ CommandLine parseCommandLine(const QStringList& arguments)
     parser.addOption(listBackups);
     parser.addOption(restore);
     parser.addOption(exportTo);
+    const QCommandLineOption catalogue(
+        QStringLiteral("catalogue"),
+        QStringLiteral("開くカタログ: ファイルのパス、または PostgreSQL の接続先"
+                       "（postgresql://ユーザー@ホスト/データベース か key=value の形）。"
+                       "次からの起動も同じカタログを開きます。"),
+        QStringLiteral("PATH|URI"));
+    const QCommandLineOption copyCatalogue(
+        QStringLiteral("copy-catalogue"),
+        QStringLiteral("カタログ FROM を TO（カタログの無いファイルかデータベース）に、"
+                       "手書きメモも含めて丸ごとコピーします: --copy-catalogue FROM TO"),
+        QStringLiteral("FROM"));
+    parser.addOption(catalogue);
+    parser.addOption(copyCatalogue);
 
     CommandLine result;
     const QString name = QCoreApplication::applicationName();
@@ -104,6 +119,22 @@ CommandLine parseCommandLine(const QStringList& arguments)
     } else if (parser.isSet(version)) {
         result.action = CommandLine::Action::ShowVersion;
         result.text = QStringLiteral("%1 %2\n").arg(name, QCoreApplication::applicationVersion());
+    } else if (parser.isSet(copyCatalogue)) {
+        const QStringList rest = parser.positionalArguments();
+        if (rest.size() != 1 || parser.value(copyCatalogue).isEmpty() || rest.first().isEmpty()) {
+            result.action = CommandLine::Action::Fail;
+            result.text = QStringLiteral("%1: --copy-catalogue FROM TO の形で、コピー元とコピー先を"
+                                         "指定してください。\n")
+                              .arg(name);
+        } else if (const auto error = choiceError(rest.first())) {
+            result.action = CommandLine::Action::Fail;
+            result.text = QStringLiteral("%1: %2\n").arg(name, *error);
+        } else {
+            result.action = CommandLine::Action::DataCommand;
+            result.dataFolder = parser.value(dataFolder);
+            result.copyFrom = parser.value(copyCatalogue);
+            result.copyTo = rest.first();
+        }
     } else if (!parser.positionalArguments().isEmpty()) {
         result.action = CommandLine::Action::Fail;
         result.text = QStringLiteral("%1: 余分な引数です: %2\n")
@@ -113,8 +144,16 @@ CommandLine parseCommandLine(const QStringList& arguments)
         result.action = CommandLine::Action::Fail;
         result.text =
             QStringLiteral("%1: --data-folder にフォルダを指定してください。\n").arg(name);
+    } else if (parser.isSet(catalogue) && parser.value(catalogue).trimmed().isEmpty()) {
+        result.action = CommandLine::Action::Fail;
+        result.text =
+            QStringLiteral("%1: --catalogue にカタログのパスか接続先を指定してください。\n").arg(name);
+    } else if (const auto error = choiceError(parser.value(catalogue))) {
+        result.action = CommandLine::Action::Fail;
+        result.text = QStringLiteral("%1: %2\n").arg(name, *error);
     } else {
         result.dataFolder = parser.value(dataFolder);
+        result.catalogue = parser.value(catalogue);
         result.listBackups = parser.isSet(listBackups);
         result.restoreName = parser.value(restore);
         result.exportFile = parser.value(exportTo);

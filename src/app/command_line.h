@@ -15,6 +15,12 @@ struct CommandLine {
     bool listBackups = false;
     QString restoreName;
     QString exportFile;
+    // The catalogue given with --catalogue (a file or a server's connection
+    // string), empty when none was given.
+    QString catalogue;
+    // DataCommand: --copy-catalogue FROM TO.
+    QString copyFrom;
+    QString copyTo;
 };
 
 // Reads arguments (the program's name first). Works before any application

@@ -4,11 +4,13 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 
 #include "app/command_line.h"
 #include "app/data_folder.h"
 #include "store/backup.h"
+#include "store/catalogue_copy.h"
 #include "store/catalogue_db.h"
 #include "store/export_import.h"
 
@@ -72,12 +74,36 @@ int exportTo(const QString& dataFolder, const QString& file)
     return report.unwritable.isEmpty() ? 0 : 1;
 }
 
+int copy(const QString& from, const QString& to)
+{
+    QElapsedTimer timer;
+    timer.start();
+    store::CopyCounts counts;
+    try {
+        counts = store::copyCatalogue(from, to);
+    } catch (const std::exception& e) {
+        print(stderr, QStringLiteral("コピーできませんでした（%1）。コピー先は変更していません。\n")
+                          .arg(QString::fromUtf8(e.what()).trimmed()));
+        return 1;
+    }
+    print(stdout, QStringLiteral("%1 を %2 にコピーしました：カテゴリ %3 件、タイトル %4 件、"
+                                 "手書きメモ %5 件（%6 秒）。\n")
+                      .arg(from, to)
+                      .arg(counts.categories)
+                      .arg(counts.titles)
+                      .arg(counts.memos)
+                      .arg(double(timer.elapsed()) / 1000.0, 0, 'f', 1));
+    return 0;
+}
+
 } // namespace
 
 int runDataCommand(const CommandLine& commandLine)
 {
     const QString dataFolder = chooseDataFolder(QCoreApplication::applicationDirPath(),
                                                 commandLine.dataFolder, userDataFolder());
+    if (!commandLine.copyFrom.isEmpty())
+        return copy(commandLine.copyFrom, commandLine.copyTo);
     if (commandLine.listBackups)
         return listBackups(dataFolder);
     if (!commandLine.exportFile.isEmpty())

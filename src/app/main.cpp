@@ -3,12 +3,14 @@
 #include <QApplication>
 #include <QStringList>
 
+#include "app/catalogue_choice.h"
 #include "app/command_line.h"
 #include "app/data_commands.h"
 #include "app/data_folder.h"
 #include "app/shipped_files.h"
 #include "app/start.h"
 #include "platform/desktop_services.h"
+#include "store/catalogue_db.h"
 #include "ui/app_setup.h"
 #include "ui/main/form1.h"
 
@@ -46,6 +48,7 @@ int main(int argc, char* argv[])
     const QString programFolder = QApplication::applicationDirPath();
     const QString dataFolder =
         chooseDataFolder(programFolder, commandLine.dataFolder, userDataFolder());
+    setChosenCatalogue(chooseCatalogue(dataFolder, commandLine.catalogue));
 
     DesktopServices platform;
     const auto form =

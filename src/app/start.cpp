@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QObject>
 
+#include "app/catalogue_choice.h"
 #include "app/wiring.h"
 #include "app/data_folder.h"
 #include "jet/jet_offer.h"
@@ -11,6 +12,7 @@
 #include "platform/dialogs.h"
 #include "platform/jet_reader.h"
 #include "store/catalogue_db.h"
+#include "store/pg_catalogue.h"
 #include "ui/main/form1.h"
 
 namespace
@@ -143,13 +145,33 @@ std::unique_ptr<Form1> openMainWindow(const Services& services, const QString& d
     connectHandlers(*form);
     if (start.running)
         new RunningMark(form.get(), std::move(*start.running));
+    // A catalogue chosen elsewhere than the data folder: a server is asked
+    // once whether it answers with a catalogue; another file is created on
+    // first use as the data folder's own is.
+    const QString location = catalogueLocation(dataFolder);
+    const bool onServer = isServerCatalogue(location);
+    QString serverError;
+    if (onServer) {
+        try {
+            CatalogueDb probe(location);
+        } catch (const ForeignDatabase&) {
+            serverError = foreignDatabaseText();
+        } catch (const DbError& error) {
+            serverError = QString::fromUtf8(error.what()).simplified();
+        }
+    } else if (location != catalogueFilePath(dataFolder)) {
+        start.readable = !isSpecialFile(location) && createCatalogueIfMissing(location) &&
+                         isCatalogueFile(location);
+    }
     form->Form_Load();
     form->show();
     // Told over the window, so the user sees what the message is about.
     if (!start.prepared)
         services.dialogs->inform(form.get(), dataFolderFailureText(dataFolder));
-    else if (!start.readable)
-        services.dialogs->inform(form.get(), notACatalogueText(catalogueFilePath(dataFolder)));
+    else if (!serverError.isEmpty())
+        services.dialogs->inform(form.get(), serverFailureText(location, serverError));
+    else if (!onServer && !start.readable)
+        services.dialogs->inform(form.get(), notACatalogueText(location));
     return form;
 }
 

@@ -1,3 +1,4 @@
+#include <QBuffer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>
@@ -6,6 +7,9 @@
 #include "memo/memo_files.h"
 #include "platform/dialogs.h"
 #include "platform/paint.h"
+#include "store/catalogue_db.h"
+#include "store/pg_database.h"
+#include "store/server_memo.h"
 #include "ui/main/form1.h"
 
 namespace {
@@ -31,7 +35,15 @@ void Form1::Command38_Click()
     // Only read here: a title that has no memo yet gets no file until it is
     // saved.
     QImage picture;
-    if (const auto path = memo::memoFilePath(m_dataFolder, title))
+    if (isServerCatalogue(databasePath())) {
+        try {
+            CatalogueDb db(databasePath());
+            picture = QImage::fromData(store::readServerMemo(db, title).value_or(QByteArray()));
+        } catch (const DbError&) {
+            Text8->setText(QStringLiteral("手書きメモの読み込みでエラーが発生しました。"));
+            return;
+        }
+    } else if (const auto path = memo::memoFilePath(m_dataFolder, title))
         picture = memo::readMemo(*path);
     if (picture.isNull()) {
         picture = memo::readMemo(memo::defaultMemoPath(m_sharedFolder));
@@ -58,6 +70,18 @@ void Form1::Command39_Click()
     const QString title = Text2->text();
     if (title.isEmpty()) {
         m_services.dialogs->inform(this, QStringLiteral("タイトルを入力してください。"));
+        return;
+    }
+    if (isServerCatalogue(databasePath())) {
+        QByteArray png;
+        QBuffer buffer(&png);
+        try {
+            CatalogueDb db(databasePath());
+            if (buffer.open(QIODevice::WriteOnly) && memoPicture(*this).save(&buffer, "PNG"))
+                return store::writeServerMemo(db, title, png);
+        } catch (const DbError&) {
+        }
+        Text8->setText(QStringLiteral("手書きメモ・ファイルの保存でエラーが発生しました。"));
         return;
     }
     const auto path = memo::memoFilePath(m_dataFolder, title);

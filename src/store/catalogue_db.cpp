@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QUuid>
 
+#include "store/pg_catalogue.h"
 #include "store/schema.h"
 #include "store/sql_functions.h"
 
@@ -30,10 +31,33 @@ static const QString& plainFileOnly(const QString& path)
     return path;
 }
 
-CatalogueDb::CatalogueDb(const QString& path)
-    : SqliteDatabase(plainFileOnly(path), OpenMode::ExistingOnly)
+static std::unique_ptr<PgCatalogue> serverFor(const QString& path)
 {
-    registerRuleFunctions(*this);
+    if (!isServerCatalogue(path))
+        return nullptr;
+    return std::make_unique<PgCatalogue>(path);
+}
+
+CatalogueDb::CatalogueDb(const QString& path)
+    : SqliteDatabase(serverFor(path), isServerCatalogue(path) ? path : plainFileOnly(path))
+{
+    if (!server())
+        registerRuleFunctions(*this);
+}
+
+namespace
+{
+QString chosenCatalogue;
+}
+
+QString catalogueLocation(const QString& dataFolder)
+{
+    return chosenCatalogue.isEmpty() ? catalogueFilePath(dataFolder) : chosenCatalogue;
+}
+
+void setChosenCatalogue(const QString& catalogue)
+{
+    chosenCatalogue = catalogue;
 }
 
 bool isSpecialFile(const QString& path)

@@ -3,6 +3,8 @@
 #include <QDateTime>
 #include <QString>
 
+#include <memory>
+
 #include "store/sqlite_database.h"
 
 // A name refused because one that compares the same under the catalogue's
@@ -18,6 +20,8 @@ public:
 // Opening never creates the file; the comparison rule's SQL functions are
 // registered on the connection. Throws DbError, also for anything at path
 // that is not a plain file (isSpecialFile), which is never opened.
+// A path that names a server (isServerCatalogue) connects to it instead, for
+// the one operation too; the store's operations then run there.
 class CatalogueDb : public SqliteDatabase
 {
 public:
@@ -28,6 +32,13 @@ public:
 // as the old program named them, so a folder copied from it works as it is.
 inline const QString kCatalogueFileName = QStringLiteral("QUILMO.mdb");
 inline const QString kMemoFolderName = QStringLiteral("手書きメモ");
+
+// Where the window's operations find the catalogue: the one chosen for this
+// run (setChosenCatalogue), else the file in the data folder.
+QString catalogueLocation(const QString& dataFolder);
+// Chooses the catalogue of this run: a file path or a server's connection
+// string; empty for the file in the data folder.
+void setChosenCatalogue(const QString& catalogue);
 
 // The catalogue file in a data folder.
 QString catalogueFilePath(const QString& dataFolder);

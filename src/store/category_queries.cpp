@@ -2,6 +2,7 @@
 
 #include "store/catalogue_db.h"
 #include "store/name_lookup.h"
+#include "store/pg_catalogue.h"
 #include "store/schema.h"
 
 using namespace store::schema;
@@ -57,6 +58,12 @@ int removeTitlesOfCategoryRow(SqliteDatabase& db, qint64 categoryRow)
 
 QStringList listCategories(SqliteDatabase& db)
 {
+    if (PgCatalogue* server = db.server()) {
+        QStringList names;
+        for (const NamedRow& row : server::listCategoryRows(*server))
+            names.append(row.name);
+        return names;
+    }
     auto query = db.prepare(QStringLiteral("SELECT %1 FROM %2").arg(kCategoryName, kCategoryTable));
     QStringList names;
     while (query.step())
@@ -66,6 +73,8 @@ QStringList listCategories(SqliteDatabase& db)
 
 void insertCategory(SqliteDatabase& db, const QString& name)
 {
+    if (PgCatalogue* server = db.server())
+        return server::insertCategory(*server, name);
     if (name.isEmpty())
         throw DbError("empty category name");
     db.transaction([&] {
@@ -80,6 +89,8 @@ void insertCategory(SqliteDatabase& db, const QString& name)
 
 bool deleteCategory(SqliteDatabase& db, const QString& name)
 {
+    if (PgCatalogue* server = db.server())
+        return server::deleteCategory(*server, name);
     bool deleted = false;
     db.transaction([&] { deleted = removeCategory(db, name); });
     return deleted;
@@ -87,6 +98,8 @@ bool deleteCategory(SqliteDatabase& db, const QString& name)
 
 int deleteTitlesOfCategory(SqliteDatabase& db, const QString& name)
 {
+    if (PgCatalogue* server = db.server())
+        return server::deleteTitlesOfCategory(*server, name);
     int deleted = 0;
     db.transaction([&] { deleted = removeTitlesOfCategory(db, name); });
     return deleted;
@@ -94,6 +107,8 @@ int deleteTitlesOfCategory(SqliteDatabase& db, const QString& name)
 
 QList<NamedRow> listCategoryRows(SqliteDatabase& db)
 {
+    if (PgCatalogue* server = db.server())
+        return server::listCategoryRows(*server);
     auto query =
         db.prepare(QStringLiteral("SELECT rowid, %1 FROM %2").arg(kCategoryName, kCategoryTable));
     QList<NamedRow> rows;
@@ -104,6 +119,8 @@ QList<NamedRow> listCategoryRows(SqliteDatabase& db)
 
 bool deleteCategoryByRow(SqliteDatabase& db, qint64 row)
 {
+    if (PgCatalogue* server = db.server())
+        return server::deleteCategoryByRow(*server, row);
     bool deleted = false;
     db.transaction([&] { deleted = removeCategoryRow(db, row); });
     return deleted;
@@ -111,6 +128,8 @@ bool deleteCategoryByRow(SqliteDatabase& db, qint64 row)
 
 int deleteTitlesOfCategoryRow(SqliteDatabase& db, qint64 categoryRow)
 {
+    if (PgCatalogue* server = db.server())
+        return server::deleteTitlesOfCategoryRow(*server, categoryRow);
     int deleted = 0;
     db.transaction([&] { deleted = removeTitlesOfCategoryRow(db, categoryRow); });
     return deleted;
@@ -119,6 +138,8 @@ int deleteTitlesOfCategoryRow(SqliteDatabase& db, qint64 categoryRow)
 CategoryDeletion deleteCategoryWithTitles(SqliteDatabase& db, const QString& name,
                                           std::optional<qint64> row, DeletionStep& step)
 {
+    if (PgCatalogue* server = db.server())
+        return server::deleteCategoryWithTitles(*server, name, row, step);
     CategoryDeletion deleted;
     db.transaction([&] {
         step = DeletionStep::Titles;

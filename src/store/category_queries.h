@@ -10,7 +10,7 @@ class SqliteDatabase;
 
 // The category table, without any window: each call throws DbError on an
 // engine failure. Names are found under the catalogue's comparison rule
-// (text_rule.h); where two stored names compare the same, the exact spelling
+// (text_fold.h); where two stored names compare the same, the exact spelling
 // wins.
 namespace store {
 

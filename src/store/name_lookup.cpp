@@ -3,6 +3,7 @@
 #include <QList>
 
 #include "store/sqlite_database.h"
+#include "store/pg_catalogue.h"
 #include "store/schema.h"
 
 using namespace store::schema;
@@ -112,6 +113,8 @@ CategoryTitles titlesOf(const Candidates& candidates, const QString& expression,
 
 std::optional<qint64> selectedCategoryRow(SqliteDatabase& db, const QString& category)
 {
+    if (PgCatalogue* server = db.server())
+        return server::selectedCategoryRow(*server, category);
     const Candidates candidates = candidatesOf(db, typedCategory(), category);
     if (candidates.exact)
         return candidates.exact;

@@ -1,6 +1,7 @@
 #include "store/option_queries.h"
 
 #include "store/sqlite_database.h"
+#include "store/pg_catalogue.h"
 #include "store/schema.h"
 
 using namespace store::schema;
@@ -9,6 +10,8 @@ namespace store {
 
 std::optional<QString> readMemoryOption(SqliteDatabase& db)
 {
+    if (PgCatalogue* server = db.server())
+        return server::readMemoryOption(*server);
     auto query = db.prepare(QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?")
                                 .arg(kOptionValue, kOptionTable, kOptionName));
     query.bind(1, kMemoryOption);
@@ -19,6 +22,8 @@ std::optional<QString> readMemoryOption(SqliteDatabase& db)
 
 bool writeMemoryOption(SqliteDatabase& db, const QString& value)
 {
+    if (PgCatalogue* server = db.server())
+        return server::writeMemoryOption(*server, value);
     db.prepare(QStringLiteral("UPDATE %1 SET %2 = ? WHERE %3 = ?")
                    .arg(kOptionTable, kOptionValue, kOptionName))
         .bind(1, value)

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "store/sqlite_database.h"
+#include "store/pg_catalogue.h"
 #include "store/schema.h"
 #include "store/text_fold.h"
 #include "store/name_order.h"
@@ -79,6 +80,8 @@ Owner ownerOf(const std::vector<CategoryRow>& rows, const QString& category)
 
 QList<FoundTitle> searchAllTitles(SqliteDatabase& db, const QString& searchText)
 {
+    if (PgCatalogue* server = db.server())
+        return server::searchAllTitles(*server, searchText);
     // The same pattern the category search builds, tried on the name first:
     // the description is only matched for titles whose name does not hold it.
     auto query = db.prepare(

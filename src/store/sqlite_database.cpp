@@ -4,6 +4,8 @@
 
 #include <QFile>
 
+#include "store/pg_catalogue.h"
+
 namespace
 {
 
@@ -27,6 +29,8 @@ constexpr int kBusyTimeoutMs = 5000;
 
 SqliteStatement::SqliteStatement(sqlite3* db, const QString& sql) : m_db(db)
 {
+    if (!db)
+        throw DbError("prepare: the catalogue is not a file");
     const QByteArray utf8 = sql.toUtf8();
     if (sqlite3_prepare_v2(db, utf8.constData(), int(utf8.size()), &m_stmt, nullptr) != SQLITE_OK) {
         sqlite3_finalize(m_stmt);
@@ -103,6 +107,11 @@ qint64 SqliteStatement::integer(int column) const
     return sqlite3_column_int64(m_stmt, column);
 }
 
+bool SqliteStatement::isNull(int column) const
+{
+    return sqlite3_column_type(m_stmt, column) == SQLITE_NULL;
+}
+
 int SqliteStatement::columnCount() const
 {
     return sqlite3_column_count(m_stmt);
@@ -115,6 +124,18 @@ void SqliteStatement::reset()
 }
 
 SqliteDatabase::SqliteDatabase(const QString& path, OpenMode mode)
+{
+    open(path, mode);
+}
+
+SqliteDatabase::SqliteDatabase(std::unique_ptr<PgCatalogue> server, const QString& path)
+    : m_server(std::move(server))
+{
+    if (!m_server)
+        open(path, OpenMode::ExistingOnly);
+}
+
+void SqliteDatabase::open(const QString& path, OpenMode mode)
 {
     int flags = SQLITE_OPEN_READWRITE;
     if (mode == OpenMode::CreateIfMissing)
@@ -143,6 +164,8 @@ SqliteStatement SqliteDatabase::prepare(const QString& sql)
 
 void SqliteDatabase::exec(const QString& sql)
 {
+    if (!m_db)
+        throw DbError("exec: the catalogue is not a file");
     char* error = nullptr;
     if (sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, &error) != SQLITE_OK) {
         std::string message = "exec: ";
@@ -154,15 +177,21 @@ void SqliteDatabase::exec(const QString& sql)
 
 void SqliteDatabase::setBusyTimeout(int milliseconds)
 {
+    if (!m_db)
+        return;
     sqlite3_busy_timeout(m_db, milliseconds);
 }
 
 int SqliteDatabase::changes() const
 {
+    if (!m_db)
+        return 0;
     return sqlite3_changes(m_db);
 }
 
 void SqliteDatabase::rollbackQuietly() noexcept
 {
+    if (!m_db)
+        return;
     sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <stdexcept>
 
 #include <QByteArray>
@@ -7,6 +8,7 @@
 
 struct sqlite3;
 struct sqlite3_stmt;
+class PgCatalogue;
 
 // The database engine: a thin RAII layer over SQLite. Every value reaches a
 // statement as a bound parameter; nothing here splices text into SQL.
@@ -41,6 +43,7 @@ public:
     // bytes.
     QByteArray columnBytes(int column) const;
     qint64 integer(int column) const;
+    bool isNull(int column) const;
     int columnCount() const;
     // Makes the statement ready to run again with new bindings.
     void reset();
@@ -70,6 +73,10 @@ public:
     // Rows changed by the last INSERT, UPDATE or DELETE.
     int changes() const;
     sqlite3* handle() const { return m_db; }
+    // The server catalogue this handle stands for instead of a file, or
+    // null: the store's operations then run on the server, and SQL of the
+    // file's own fails with DbError.
+    PgCatalogue* server() const { return m_server.get(); }
 
     // Runs body inside one transaction: committed when it returns, rolled
     // back when it throws (the exception goes on to the caller).
@@ -85,8 +92,15 @@ public:
         exec(QStringLiteral("COMMIT"));
     }
 
+protected:
+    // A handle for a catalogue on a server when server is given, with no
+    // file; otherwise the file at path, opened as ExistingOnly.
+    SqliteDatabase(std::unique_ptr<PgCatalogue> server, const QString& path);
+
 private:
+    void open(const QString& path, OpenMode mode);
     void rollbackQuietly() noexcept;
 
     sqlite3* m_db = nullptr;
+    std::unique_ptr<PgCatalogue> m_server;
 };

@@ -6,6 +6,7 @@
 #include "store/sqlite_database.h"
 #include "store/catalogue_db.h"
 #include "store/name_lookup.h"
+#include "store/pg_catalogue.h"
 #include "store/schema.h"
 #include "store/name_order.h"
 
@@ -83,11 +84,15 @@ QList<NamedRow> searchRows(SqliteDatabase& db, const CategoryTitles& category, c
 
 QList<NamedRow> listTitleRows(SqliteDatabase& db, const QString& category)
 {
+    if (PgCatalogue* server = db.server())
+        return server::listTitleRows(*server, category);
     return selectRows(db, titlesOfCategory(db, category), category);
 }
 
 QList<NamedRow> listTitleRowsOfCategoryRow(SqliteDatabase& db, qint64 categoryRow)
 {
+    if (PgCatalogue* server = db.server())
+        return server::listTitleRowsOfCategoryRow(*server, categoryRow);
     const QString row = QString::number(categoryRow);
     return selectRows(db, titlesOfCategoryRow(db, categoryRow), row);
 }
@@ -95,12 +100,16 @@ QList<NamedRow> listTitleRowsOfCategoryRow(SqliteDatabase& db, qint64 categoryRo
 QList<NamedRow> searchTitleRows(SqliteDatabase& db, const QString& category,
                                 const QString& searchText)
 {
+    if (PgCatalogue* server = db.server())
+        return server::searchTitleRows(*server, category, searchText);
     return searchRows(db, titlesOfCategory(db, category), category, searchText);
 }
 
 QList<NamedRow> searchTitleRowsOfCategoryRow(SqliteDatabase& db, qint64 categoryRow,
                                              const QString& searchText)
 {
+    if (PgCatalogue* server = db.server())
+        return server::searchTitleRowsOfCategoryRow(*server, categoryRow, searchText);
     return searchRows(db, titlesOfCategoryRow(db, categoryRow), QString::number(categoryRow),
                       searchText);
 }
@@ -117,6 +126,8 @@ QStringList searchTitles(SqliteDatabase& db, const QString& category, const QStr
 
 std::optional<TitleRecord> readTitle(SqliteDatabase& db, const QString& name)
 {
+    if (PgCatalogue* server = db.server())
+        return server::readTitle(*server, name);
     const auto stored = storedSpelling(db, kTitleTable, kTitleName, name);
     if (!stored)
         return std::nullopt;
@@ -169,6 +180,8 @@ void bindSelectedCategory(SqliteDatabase& db, SqliteStatement& statement, int in
 
 void insertTitle(SqliteDatabase& db, const TitleRecord& title)
 {
+    if (PgCatalogue* server = db.server())
+        return server::insertTitle(*server, title);
     db.transaction([&] {
         if (storedSpelling(db, kTitleTable, kTitleName, title.name))
             throw DuplicateName("title exists");
@@ -186,11 +199,15 @@ void insertTitle(SqliteDatabase& db, const TitleRecord& title)
 
 bool titleExists(SqliteDatabase& db, const QString& name)
 {
+    if (PgCatalogue* server = db.server())
+        return server::titleExists(*server, name);
     return storedSpelling(db, kTitleTable, kTitleName, name).has_value();
 }
 
 bool updateTitle(SqliteDatabase& db, const TitleRecord& title)
 {
+    if (PgCatalogue* server = db.server())
+        return server::updateTitle(*server, title);
     bool updated = false;
     db.transaction([&] {
         const auto stored = storedSpelling(db, kTitleTable, kTitleName, title.name);
@@ -214,6 +231,8 @@ bool updateTitle(SqliteDatabase& db, const TitleRecord& title)
 
 bool deleteTitle(SqliteDatabase& db, const QString& name)
 {
+    if (PgCatalogue* server = db.server())
+        return server::deleteTitle(*server, name);
     bool deleted = false;
     db.transaction([&] {
         const auto stored = storedSpelling(db, kTitleTable, kTitleName, name);
@@ -340,11 +359,15 @@ bool removeRow(SqliteDatabase& db, qint64 row)
 
 std::optional<StoredTitle> readTitleByRow(SqliteDatabase& db, qint64 row)
 {
+    if (PgCatalogue* server = db.server())
+        return server::readTitleByRow(*server, row);
     return readStored(db, QStringLiteral("rowid = %1").arg(rowParameter(1)), QString::number(row));
 }
 
 std::optional<StoredTitle> readStoredTitle(SqliteDatabase& db, const QString& name)
 {
+    if (PgCatalogue* server = db.server())
+        return server::readStoredTitle(*server, name);
     const auto stored = storedSpelling(db, kTitleTable, kTitleName, name);
     if (!stored)
         return std::nullopt;
@@ -353,6 +376,8 @@ std::optional<StoredTitle> readStoredTitle(SqliteDatabase& db, const QString& na
 
 bool updateTitleByRow(SqliteDatabase& db, qint64 row, const TitleRecord& title)
 {
+    if (PgCatalogue* server = db.server())
+        return server::updateTitleByRow(*server, row, title);
     bool updated = false;
     db.transaction([&] { updated = rewriteRow(db, row, title); });
     return updated;
@@ -360,6 +385,8 @@ bool updateTitleByRow(SqliteDatabase& db, qint64 row, const TitleRecord& title)
 
 bool deleteTitleByRow(SqliteDatabase& db, qint64 row)
 {
+    if (PgCatalogue* server = db.server())
+        return server::deleteTitleByRow(*server, row);
     bool deleted = false;
     db.transaction([&] { deleted = removeRow(db, row); });
     return deleted;
@@ -393,6 +420,8 @@ WriteOutcome writeIfUnchanged(SqliteDatabase& db, const StoredTitle& asRead, Wri
 WriteOutcome updateTitleIfUnchanged(SqliteDatabase& db, const StoredTitle& asRead,
                                     const TitleRecord& title, StoredTitle* written)
 {
+    if (PgCatalogue* server = db.server())
+        return server::updateTitleIfUnchanged(*server, asRead, title, written);
     return writeIfUnchanged(db, asRead, [&] {
         rewriteRow(db, asRead.row, title);
         // Read before the commit: once it is committed another connection may
@@ -405,11 +434,15 @@ WriteOutcome updateTitleIfUnchanged(SqliteDatabase& db, const StoredTitle& asRea
 
 WriteOutcome deleteTitleIfUnchanged(SqliteDatabase& db, const StoredTitle& asRead)
 {
+    if (PgCatalogue* server = db.server())
+        return server::deleteTitleIfUnchanged(*server, asRead);
     return writeIfUnchanged(db, asRead, [&] { removeRow(db, asRead.row); });
 }
 
 QList<StoredTitle> readAllTitles(SqliteDatabase& db)
 {
+    if (PgCatalogue* server = db.server())
+        return server::readAllTitles(*server);
     auto query =
         db.prepare(QStringLiteral("SELECT rowid, %1, %2, %3, %4, %5, %6, %7, %8 FROM %9 "
                                   "ORDER BY rowid")
@@ -429,6 +462,8 @@ QList<StoredTitle> readAllTitles(SqliteDatabase& db)
 
 QList<qint64> rewriteTitlesIfUnchanged(SqliteDatabase& db, const QList<TitleRewrite>& rewrites)
 {
+    if (PgCatalogue* server = db.server())
+        return server::rewriteTitlesIfUnchanged(*server, rewrites);
     QList<qint64> written;
     db.transaction([&] {
         written.clear();

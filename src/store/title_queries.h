@@ -42,7 +42,7 @@ enum class WriteOutcome { Done, Missing, ChangedSinceRead };
 
 // The title table, without any window: each call throws DbError on an engine
 // failure. Lists have no row limit. Names and categories are found under the
-// catalogue's comparison rule (text_rule.h); where two stored names compare
+// catalogue's comparison rule (text_fold.h); where two stored names compare
 // the same, the exact spelling wins.
 namespace store
 {

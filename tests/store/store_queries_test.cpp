@@ -4,39 +4,84 @@
 #include <chrono>
 #include <functional>
 #include <future>
+#include <iostream>
 #include <thread>
+#include <tuple>
 #include <vector>
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QUuid>
 
+#include "store/catalogue_copy.h"
 #include "store/catalogue_db.h"
 #include "store/category_queries.h"
 #include "store/name_lookup.h"
+#include "store/pg_catalogue.h"
+#include "store/pg_database.h"
 #include "store/search_all.h"
+#include "store/server_memo.h"
+#include "store/text_fold.h"
 #include "store/name_order.h"
 #include "store/title_queries.h"
 
 namespace
 {
 
-// A fresh catalogue file in its own folder, opened the way the program opens
-// it (with the comparison rule registered).
-class StoreTest : public ::testing::Test
+enum class Engine { Sqlite, Postgres };
+
+// A fresh catalogue, opened the way the program opens it: a file in its own
+// folder (with the comparison rule registered), or on the server named by
+// QUILMO_TEST_PG a schema of its own, which the program fills as it fills an
+// empty database. Tests on the server are skipped only where that variable is
+// not set; the test script sets it.
+class CatalogueFixture : public ::testing::Test
 {
 protected:
-    void SetUp() override
+    void open(Engine engine)
     {
-        ASSERT_TRUE(m_dir.isValid());
-        m_path = catalogueFilePath(m_dir.path());
-        ASSERT_TRUE(createCatalogueIfMissing(m_path));
+        m_engine = engine;
+        if (engine == Engine::Sqlite) {
+            ASSERT_TRUE(m_dir.isValid());
+            m_path = catalogueFilePath(m_dir.path());
+            ASSERT_TRUE(createCatalogueIfMissing(m_path));
+            return;
+        }
+        m_server = qEnvironmentVariable("QUILMO_TEST_PG");
+        if (m_server.isEmpty())
+            GTEST_SKIP() << "QUILMO_TEST_PG is not set";
+        m_path = emptyDatabase();
+        CatalogueDb created(m_path);
+    }
+
+    void TearDown() override
+    {
+        for (const QString& schema : m_schemas)
+            PgConnection(m_server).exec(QStringLiteral("DROP SCHEMA %1 CASCADE").arg(schema));
+    }
+
+    // Another database on the same server, empty.
+    QString emptyDatabase()
+    {
+        const QString schema = QStringLiteral("t_") + QUuid::createUuid().toString(QUuid::Id128);
+        PgConnection(m_server).exec(QStringLiteral("CREATE SCHEMA ") + schema);
+        m_schemas.append(schema);
+        return m_server + QStringLiteral(" options='-c search_path=%1'").arg(schema);
     }
 
     QString path() const { return m_path; }
+    Engine engine() const { return m_engine; }
 
-    // Writes as another SQLite program would: no functions registered.
+    // Writes as another program would: no rule, no key columns filled.
     void plainSql(const QString& statement)
     {
+        if (m_engine == Engine::Postgres) {
+            PgConnection(m_path).exec(statement);
+            return;
+        }
         SqliteDatabase plain(m_path);
         plain.exec(statement);
     }
@@ -46,37 +91,96 @@ protected:
     {
         CatalogueDb db(m_path);
         store::insertTitle(db, TitleRecord{name, description, QStringLiteral(" "),
-                                               QStringLiteral(" \r\n"), QStringLiteral(" "),
-                                               QStringLiteral(" "), category});
+                                           QStringLiteral(" \r\n"), QStringLiteral(" "),
+                                           QStringLiteral(" "), category});
     }
 
-    QStringList rows(const QString& query)
+    // Adds many titles in one transaction, each with its key where the
+    // engine has one.
+    void addTitles(const QStringList& names, const QString& category)
     {
+        if (m_engine == Engine::Postgres) {
+            PgConnection server(m_path);
+            server.transaction([&] {
+                for (const QString& name : names)
+                    server.exec("INSERT INTO タイトル (タイトル名, カテゴリ名, name_key, "
+                                "category_key) VALUES ($1, $2, $3, $4)",
+                                {PgValue::text(name), PgValue::text(category),
+                                 PgValue::text(foldForComparison(name)),
+                                 PgValue::text(foldForComparison(category))});
+            });
+            return;
+        }
         SqliteDatabase plain(m_path);
-        auto statement = plain.prepare(query);
+        plain.transaction([&] {
+            auto insert =
+                plain.prepare("INSERT INTO タイトル (タイトル名, カテゴリ名) VALUES (?, ?)");
+            for (const QString& name : names) {
+                insert.bind(1, name).bind(2, category);
+                insert.step();
+                insert.reset();
+            }
+        });
+    }
+
+    QStringList rows(const QString& query) { return rowsAt(m_path, query); }
+
+    // The first column of a query's rows on the catalogue at location.
+    static QStringList rowsAt(const QString& location, const QString& query)
+    {
         QStringList result;
+        if (isServerCatalogue(location)) {
+            const PgResult found = PgConnection(location).exec(query);
+            for (int i = 0; i < found.rows(); ++i)
+                result.append(found.text(i, 0));
+            return result;
+        }
+        SqliteDatabase plain(location);
+        auto statement = plain.prepare(query);
         while (statement.step())
             result.append(statement.text(0));
         return result;
     }
 
+private:
+    QTemporaryDir m_dir;
+    Engine m_engine = Engine::Sqlite;
+    QString m_path;
+    QString m_server;
+    QStringList m_schemas;
+};
+
+// What only a file has: bytes that are not UTF-8, locks, the SQLite shell.
+class StoreTest : public CatalogueFixture
+{
+protected:
+    void SetUp() override { open(Engine::Sqlite); }
+
     // Makes every following operation meet a locked file, as when another
     // program holds a write transaction.
     std::unique_ptr<SqliteDatabase> lockFile()
     {
-        auto holder = std::make_unique<SqliteDatabase>(m_path);
+        auto holder = std::make_unique<SqliteDatabase>(path());
         holder->exec(QStringLiteral("BEGIN EXCLUSIVE"));
         return holder;
     }
-
-private:
-    QTemporaryDir m_dir;
-    QString m_path;
 };
+
+// The same behaviour on both engines.
+class EngineTest : public CatalogueFixture, public ::testing::WithParamInterface<Engine>
+{
+protected:
+    void SetUp() override { open(GetParam()); }
+};
+
+INSTANTIATE_TEST_SUITE_P(Engines, EngineTest, ::testing::Values(Engine::Sqlite, Engine::Postgres),
+                         [](const ::testing::TestParamInfo<Engine>& info) {
+                             return info.param == Engine::Sqlite ? "Sqlite" : "Postgres";
+                         });
 
 // ---- Selection by category ------------------------------------------------
 
-TEST_F(StoreTest, CategoryWrittenDifferentlySelectsItsTitles)
+TEST_P(EngineTest, CategoryWrittenDifferentlySelectsItsTitles)
 {
     addTitle("手順書", "ＤＯＣＳ");
     addTitle("ｶﾅ資料", "ＤＯＣＳ");
@@ -92,7 +196,7 @@ TEST_F(StoreTest, CategoryWrittenDifferentlySelectsItsTitles)
     EXPECT_EQ(rows("SELECT タイトル名 FROM タイトル"), QStringList({"別件"}));
 }
 
-TEST_F(StoreTest, KanaAndWidthOfACategoryAreIgnored)
+TEST_P(EngineTest, KanaAndWidthOfACategoryAreIgnored)
 {
     addTitle("a", "ｼﾞｬﾝﾙ");
     CatalogueDb db(path());
@@ -103,7 +207,7 @@ TEST_F(StoreTest, KanaAndWidthOfACategoryAreIgnored)
 
 // ---- Uniqueness -----------------------------------------------------------
 
-TEST_F(StoreTest, TitleThatComparesTheSameIsRefusedInAnyCategory)
+TEST_P(EngineTest, TitleThatComparesTheSameIsRefusedInAnyCategory)
 {
     addTitle("abc", "x");
     addTitle("カナ", "x");
@@ -119,7 +223,7 @@ TEST_F(StoreTest, TitleThatComparesTheSameIsRefusedInAnyCategory)
     EXPECT_NO_THROW(addTitle("abd", "x"));
 }
 
-TEST_F(StoreTest, CategoryThatComparesTheSameIsRefused)
+TEST_P(EngineTest, CategoryThatComparesTheSameIsRefused)
 {
     CatalogueDb db(path());
     store::insertCategory(db, "ＤＯＣＳ");
@@ -144,28 +248,21 @@ TEST_F(StoreTest, SearchSeesTextAfterANul)
     EXPECT_TRUE(store::searchTitles(db, "x", "書き隠").isEmpty());
 }
 
-TEST_F(StoreTest, LongNamesAreSearchedWhole)
+TEST_P(EngineTest, LongNamesAreSearchedWhole)
 {
     // Names that nearly hold the search text everywhere; one holds it at its
     // very end, one across its middle.
     const QString searchText = QString(999, QChar(u'あ')) + QChar(u'い');
-    {
-        SqliteDatabase plain(path());
-        plain.transaction([&] {
-            auto insert =
-                plain.prepare("INSERT INTO タイトル (タイトル名, カテゴリ名) VALUES (?, 'long')");
-            for (int i = 0; i < 100; ++i) {
-                QString name = QString::number(i) + QString(30000, QChar(u'ア'));
-                if (i == 17)
-                    name += QChar(u'イ');
-                if (i == 60)
-                    name.insert(15000, QChar(u'ｲ'));
-                insert.bind(1, name);
-                insert.step();
-                insert.reset();
-            }
-        });
+    QStringList names;
+    for (int i = 0; i < 100; ++i) {
+        QString name = QString::number(i) + QString(30000, QChar(u'ア'));
+        if (i == 17)
+            name += QChar(u'イ');
+        if (i == 60)
+            name.insert(15000, QChar(u'ｲ'));
+        names.append(name);
     }
+    addTitles(names, "long");
     CatalogueDb db(path());
     QStringList found = store::searchTitles(db, "long", searchText);
     ASSERT_EQ(found.size(), 2);
@@ -181,7 +278,7 @@ TEST_F(StoreTest, LongNamesAreSearchedWhole)
 // The narrowing search's rows, run through the search over every category as
 // well: the same pattern language and rule, and besides the category's names
 // the descriptions and the other categories.
-TEST_F(StoreTest, SearchOverEveryCategoryMatchesAsTheCategorySearch)
+TEST_P(EngineTest, SearchOverEveryCategoryMatchesAsTheCategorySearch)
 {
     for (const char* name : {"年間計画", "計画書ABC", "議事録", "50%off", "5000off", "a_b", "axb"})
         addTitle(QString::fromUtf8(name), "文書");
@@ -239,7 +336,7 @@ TEST_F(StoreTest, SearchOverEveryCategoryMatchesAsTheCategorySearch)
 
 // ---- One title by name ----------------------------------------------------
 
-TEST_F(StoreTest, TitleIsFoundByAnyWritingOfItsName)
+TEST_P(EngineTest, TitleIsFoundByAnyWritingOfItsName)
 {
     addTitle("ｶﾞｲﾄﾞ", "x", "guide");
     CatalogueDb db(path());
@@ -284,8 +381,7 @@ TEST_F(StoreTest, OlderFileWithTwoNamesThatCompareTheSame)
     EXPECT_EQ(store::readTitle(db, "ABC")->description, "narrow");
     EXPECT_EQ(store::readTitle(db, "ｶﾅ")->description, "hiragana");
 
-    EXPECT_TRUE(
-        store::updateTitle(db, TitleRecord{"カナ", "changed", " ", " ", " ", " ", "old"}));
+    EXPECT_TRUE(store::updateTitle(db, TitleRecord{"カナ", "changed", " ", " ", " ", " ", "old"}));
     EXPECT_EQ(rows("SELECT 説明 FROM タイトル WHERE タイトル名 IN ('カナ', 'かな') ORDER BY 1"),
               QStringList({"changed", "hiragana"}));
     EXPECT_TRUE(store::deleteTitle(db, "ＡＢＣ"));
@@ -437,9 +533,8 @@ TEST_F(StoreTest, TitleNamedInBytesThatAreNotUtf8IsHandledByItsRow)
               QStringList({"E3818266EFBFBD real", "E3818266FE updated"}));
     // The same with the conditional write, after a fresh read.
     changed.description = "again";
-    EXPECT_EQ(
-        store::updateTitleIfUnchanged(db, *store::readTitleByRow(db, badRow), changed),
-        WriteOutcome::Done);
+    EXPECT_EQ(store::updateTitleIfUnchanged(db, *store::readTitleByRow(db, badRow), changed),
+              WriteOutcome::Done);
     EXPECT_EQ(rows("SELECT 説明 FROM タイトル WHERE hex(タイトル名) = 'E3818266FE'"),
               QStringList({"again"}));
 
@@ -451,7 +546,7 @@ TEST_F(StoreTest, TitleNamedInBytesThatAreNotUtf8IsHandledByItsRow)
     EXPECT_FALSE(store::updateTitleByRow(db, badRow, changed));
 }
 
-TEST_F(StoreTest, UpdateByRowRenamesOnlyToAFreeName)
+TEST_P(EngineTest, UpdateByRowRenamesOnlyToAFreeName)
 {
     addTitle("one", "x", "first");
     addTitle("ｶﾅ", "x", "second");
@@ -501,7 +596,7 @@ TEST_F(StoreTest, CategoryNamedInBytesThatAreNotUtf8IsHandledByItsRow)
 
 // ---- Writes that depend on what was read -------------------------------------
 
-TEST_F(StoreTest, UpdateOfATitleChangedSinceReadIsRefused)
+TEST_P(EngineTest, UpdateOfATitleChangedSinceReadIsRefused)
 {
     addTitle("共有", "x", "original");
     CatalogueDb a(path());
@@ -516,8 +611,7 @@ TEST_F(StoreTest, UpdateOfATitleChangedSinceReadIsRefused)
     TitleRecord fromA = readByA->record;
     fromA.description = "from A";
     fromA.category = "moved";
-    EXPECT_EQ(store::updateTitleIfUnchanged(a, *readByA, fromA),
-              WriteOutcome::ChangedSinceRead);
+    EXPECT_EQ(store::updateTitleIfUnchanged(a, *readByA, fromA), WriteOutcome::ChangedSinceRead);
     EXPECT_EQ(rows("SELECT 説明 || ' ' || カテゴリ名 FROM タイトル"), QStringList({"from B x"}));
     // Read again, the same write goes through.
     EXPECT_EQ(store::updateTitleIfUnchanged(a, *store::readStoredTitle(a, "共有"), fromA),
@@ -526,7 +620,7 @@ TEST_F(StoreTest, UpdateOfATitleChangedSinceReadIsRefused)
               QStringList({"from A moved"}));
 }
 
-TEST_F(StoreTest, DeleteOfATitleChangedSinceReadIsRefused)
+TEST_P(EngineTest, DeleteOfATitleChangedSinceReadIsRefused)
 {
     addTitle("共有", "x", "original");
     CatalogueDb a(path());
@@ -582,35 +676,26 @@ TEST_F(StoreTest, AnyStoredChangeCountsAsChangedSinceRead)
 
 // ---- Order and size of the list -------------------------------------------
 
-TEST_F(StoreTest, ListIsInJapaneseOrder)
+TEST_P(EngineTest, ListIsInJapaneseOrder)
 {
     const QStringList names = {"漢字", "ｶﾅ", "かき", "アイス", "ABC",
                                "abd",  "10", "2",    "ｚ",     "ｶﾞｲﾄﾞ"};
     for (const QString& name : names)
         addTitle(name, "mix");
     CatalogueDb db(path());
-    EXPECT_EQ(
-        store::listTitles(db, "mix"),
-        QStringList({"2", "10", "ABC", "abd", "ｚ", "アイス", "ｶﾞｲﾄﾞ", "かき", "ｶﾅ", "漢字"}));
+    EXPECT_EQ(store::listTitles(db, "mix"), QStringList({"2", "10", "ABC", "abd", "ｚ", "アイス",
+                                                         "ｶﾞｲﾄﾞ", "かき", "ｶﾅ", "漢字"}));
 }
 
-TEST_F(StoreTest, FortyThousandTitlesAreListedWhole)
+TEST_P(EngineTest, FortyThousandTitlesAreListedWhole)
 {
     constexpr int kRows = 40000;
-    {
-        SqliteDatabase plain(path());
-        plain.transaction([&] {
-            auto insert =
-                plain.prepare("INSERT INTO タイトル (タイトル名, カテゴリ名) VALUES (?, 'big')");
-            for (int i = 0; i < kRows; ++i) {
-                // Every fourth name is written in katakana, the rest numbered.
-                insert.bind(1, i % 4 ? QStringLiteral("資料%1").arg(i)
-                                     : QStringLiteral("ｼﾘｮｳ%1").arg(i));
-                insert.step();
-                insert.reset();
-            }
-        });
+    QStringList names;
+    for (int i = 0; i < kRows; ++i) {
+        // Every fourth name is written in katakana, the rest numbered.
+        names.append(i % 4 ? QStringLiteral("資料%1").arg(i) : QStringLiteral("ｼﾘｮｳ%1").arg(i));
     }
+    addTitles(names, "big");
     CatalogueDb db(path());
     const QStringList listed = store::listTitles(db, "big");
     ASSERT_EQ(listed.size(), kRows);
@@ -790,9 +875,8 @@ TEST_F(StoreTest, RefusedWritesLeaveTheRowsAsTheyWere)
              "BEGIN SELECT RAISE(ABORT, 'refused'); END");
     plainSql("INSERT INTO カテゴリ VALUES ('x')");
     CatalogueDb db(path());
-    EXPECT_THROW(
-        store::updateTitle(db, TitleRecord{"ＫＥＥＰ", "after", " ", " ", " ", " ", "x"}),
-        DbError);
+    EXPECT_THROW(store::updateTitle(db, TitleRecord{"ＫＥＥＰ", "after", " ", " ", " ", " ", "x"}),
+                 DbError);
     EXPECT_THROW(store::deleteTitle(db, "ｋｅｅｐ"), DbError);
     EXPECT_THROW(store::deleteTitlesOfCategory(db, "Ｘ"), DbError);
     EXPECT_THROW(store::deleteCategory(db, "Ｘ"), DbError);
@@ -800,7 +884,7 @@ TEST_F(StoreTest, RefusedWritesLeaveTheRowsAsTheyWere)
     EXPECT_EQ(rows("SELECT カテゴリ名 FROM カテゴリ"), QStringList({"x"}));
 }
 
-TEST_F(StoreTest, MalformedSearchPatternFails)
+TEST_P(EngineTest, MalformedSearchPatternFails)
 {
     addTitle("a[b", "x");
     CatalogueDb db(path());
@@ -822,8 +906,292 @@ TEST_F(StoreTest, QueriesNeedTheRuleAndTheTables)
     plainSql("DROP TABLE タイトル");
     CatalogueDb db(path());
     EXPECT_THROW(store::listTitles(db, "x"), DbError);
-    EXPECT_THROW(store::insertTitle(db, TitleRecord{"b", " ", " ", " ", " ", " ", "x"}),
-                 DbError);
+    EXPECT_THROW(store::insertTitle(db, TitleRecord{"b", " ", " ", " ", " ", " ", "x"}), DbError);
+}
+
+// ---- Several clients at once --------------------------------------------------
+
+// Two clients registering the same names and raising one counter by reading
+// it into the editor and writing it back: every name is stored once and
+// refused once, and no write is lost, however the two interleave.
+TEST_P(EngineTest, TwoClientsAtOnceNeitherDuplicateNorLoseAWrite)
+{
+    constexpr int kNames = 150;
+    constexpr int kRounds = 150;
+    addTitle("counter", "x", "0");
+    struct Figures {
+        int stored = 0, duplicates = 0, written = 0, conflicts = 0;
+    };
+    const auto client = [&] {
+        Figures figures;
+        for (int i = 0; i < kNames; ++i) {
+            try {
+                CatalogueDb db(path());
+                store::insertTitle(
+                    db, TitleRecord{QStringLiteral("名前%1").arg(i), " ", " ", " ", " ", " ", "x"});
+                ++figures.stored;
+            } catch (const DuplicateName&) {
+                ++figures.duplicates;
+            }
+        }
+        for (int i = 0; i < kRounds; ++i) {
+            CatalogueDb db(path());
+            const auto read = store::readStoredTitle(db, "counter");
+            TitleRecord next = read->record;
+            next.description = QString::number(next.description.toInt() + 1);
+            const WriteOutcome outcome = store::updateTitleIfUnchanged(db, *read, next);
+            figures.written += outcome == WriteOutcome::Done;
+            figures.conflicts += outcome == WriteOutcome::ChangedSinceRead;
+        }
+        return figures;
+    };
+    auto first = std::async(std::launch::async, client);
+    auto second = std::async(std::launch::async, client);
+    const Figures a = first.get();
+    const Figures b = second.get();
+    EXPECT_EQ(a.stored + b.stored, kNames);
+    EXPECT_EQ(a.duplicates + b.duplicates, kNames);
+    EXPECT_EQ(rows("SELECT count(*) FROM タイトル"), QStringList({QString::number(kNames + 1)}));
+    EXPECT_EQ(a.written + a.conflicts + b.written + b.conflicts, 2 * kRounds);
+    const int counter =
+        rows("SELECT 説明 FROM タイトル WHERE タイトル名 = 'counter'").value(0).toInt();
+    const int lost = a.written + b.written - counter;
+    EXPECT_EQ(lost, 0);
+    std::cout << "registrations " << 2 * kNames << ", duplicates refused "
+              << a.duplicates + b.duplicates << "; updates " << 2 * kRounds
+              << ", conflicts detected " << a.conflicts + b.conflicts << ", lost updates " << lost
+              << "\n";
+}
+
+// ---- What only the server has ------------------------------------------------
+
+class ServerTest : public CatalogueFixture
+{
+protected:
+    void SetUp() override { open(Engine::Postgres); }
+};
+
+// A connection lost while an operation waits on the server: the operation
+// fails, nothing of it stays written, and the next one connects again.
+TEST_F(ServerTest, ConnectionLostMidOperationWritesNothingHalf)
+{
+    struct Case {
+        const char* what;
+        QString lockedRow; // held by another client while the operation runs
+        std::function<void(CatalogueDb&)> operation;
+    };
+    const Case cases[] = {
+        {"category with its titles, stopped at the category",
+         "SELECT 1 FROM カテゴリ WHERE カテゴリ名 = 'x' FOR UPDATE",
+         [](CatalogueDb& db) {
+             store::DeletionStep step = store::DeletionStep::Titles;
+             store::deleteCategoryWithTitles(db, "x", std::nullopt, step);
+         }},
+        {"two titles rewritten, stopped at the second",
+         "SELECT 1 FROM タイトル WHERE タイトル名 = 'b' FOR UPDATE",
+         [](CatalogueDb& db) {
+             QList<store::TitleRewrite> rewrites;
+             for (StoredTitle title : store::readAllTitles(db)) {
+                 TitleRecord changed = title.record;
+                 changed.description = "changed";
+                 rewrites.append({title, changed});
+             }
+             store::rewriteTitlesIfUnchanged(db, rewrites);
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        plainSql("DELETE FROM タイトル");
+        plainSql("DELETE FROM カテゴリ");
+        {
+            CatalogueDb db(path());
+            store::insertCategory(db, "x");
+        }
+        addTitle("a", "x", "kept");
+        addTitle("b", "x", "kept");
+        PgConnection holder(path());
+        const QString holderPid = holder.exec("SELECT pg_backend_pid()").text(0, 0);
+        holder.exec("BEGIN");
+        holder.exec(c.lockedRow);
+        auto running = std::async(std::launch::async, [&] {
+            CatalogueDb db(path());
+            c.operation(db);
+        });
+        // The operation's own connection ends once it waits for the row.
+        const QString waiting =
+            QStringLiteral("SELECT pg_terminate_backend(pid) FROM pg_stat_activity WHERE "
+                           "%1 = ANY(pg_blocking_pids(pid))")
+                .arg(holderPid);
+        bool ended = false;
+        for (int tries = 0; tries < 500 && !ended; ++tries) {
+            ended = !rows(waiting).isEmpty();
+            if (!ended)
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        if (!ended)
+            holder.exec("ROLLBACK");
+        ASSERT_TRUE(ended);
+        EXPECT_THROW(running.get(), DbError);
+        holder.exec("ROLLBACK");
+        EXPECT_EQ(rows("SELECT タイトル名 || ' ' || 説明 FROM タイトル ORDER BY 1"),
+                  QStringList({"a kept", "b kept"}));
+        CatalogueDb again(path());
+        EXPECT_EQ(store::listCategories(again), QStringList({"x"}));
+        EXPECT_EQ(store::listTitles(again, "x"), QStringList({"a", "b"}));
+    }
+}
+
+// A database that holds anything but a catalogue of this version is refused
+// and left as it was; an empty one receives the tables and their version.
+TEST_F(ServerTest, DatabaseOfOtherTablesIsRefusedAndLeftAlone)
+{
+    const QString tables = "SELECT string_agg(table_name, ',' ORDER BY table_name) FROM "
+                           "information_schema.tables WHERE table_schema = current_schema()";
+    EXPECT_EQ(rows(tables), QStringList({"quilmo_schema,オプション,カテゴリ,タイトル,メモ"}));
+    EXPECT_EQ(rows("SELECT version FROM quilmo_schema"), QStringList({"1"}));
+    EXPECT_EQ(rows("SELECT option_value FROM オプション WHERE option_name = 'Memory'"),
+              QStringList({"1"}));
+
+    struct Case {
+        const char* what;
+        QStringList change;
+        QString left;
+    };
+    const Case cases[] = {
+        {"another program's table",
+         {"DROP TABLE quilmo_schema, オプション, カテゴリ, タイトル, メモ",
+          "CREATE TABLE customers (id integer)"},
+         "customers"},
+        {"a table more",
+         {"CREATE TABLE notes (id integer)"},
+         "notes,quilmo_schema,オプション,カテゴリ,タイトル,メモ"},
+        {"a table less", {"DROP TABLE メモ"}, "quilmo_schema,オプション,カテゴリ,タイトル"},
+        {"another version",
+         {"UPDATE quilmo_schema SET version = 2"},
+         "quilmo_schema,オプション,カテゴリ,タイトル,メモ"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        plainSql("DROP TABLE IF EXISTS quilmo_schema, オプション, カテゴリ, タイトル, メモ, "
+                 "customers, notes");
+        {
+            CatalogueDb created(path());
+        }
+        for (const QString& statement : c.change)
+            plainSql(statement);
+        EXPECT_THROW(CatalogueDb refused(path()), ForeignDatabase);
+        EXPECT_EQ(rows(tables), QStringList({c.left}));
+    }
+    // A text the server cannot hold is refused, not cut short.
+    plainSql("DROP TABLE IF EXISTS quilmo_schema, オプション, カテゴリ, タイトル, メモ, "
+             "customers, notes");
+    EXPECT_THROW(addTitle(QStringLiteral("前") + QChar(0) + QStringLiteral("後"), "x"), DbError);
+    EXPECT_EQ(rows("SELECT count(*) FROM タイトル"), QStringList({"0"}));
+}
+
+// The whole catalogue goes to a server and back with every text as it was,
+// NULLs and memos included; a target that holds a catalogue or a memo of the
+// same name, or names the server's keys refuse, leave everything unwritten.
+TEST_F(ServerTest, CopyToTheServerAndBackKeepsEveryText)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const auto catalogueIn = [&](const QString& folder) {
+        EXPECT_TRUE(QDir().mkpath(dir.filePath(folder + "/手書きメモ")));
+        return catalogueFilePath(dir.filePath(folder));
+    };
+    const QString file = catalogueIn("a");
+    ASSERT_TRUE(createCatalogueIfMissing(file));
+    {
+        SqliteDatabase plain(file);
+        plain.exec("INSERT INTO カテゴリ VALUES ('文書'), ('ｶﾅ')");
+        plain.exec("INSERT INTO タイトル VALUES ('計画', 'tab' || char(9) || '\\', NULL, "
+                   "'/a' || char(13, 10) || '/b', '文書', '', ' '), ('ｼﾘｮｳ', '改行' || "
+                   "char(10) || '後', ' ', ' ', 'ｶﾅ', NULL, '-x')");
+        plain.exec("UPDATE オプション SET Option_Value = '0'");
+    }
+    const QByteArray png("\x89PNG\r\n\x1a\n\0\xff", 10);
+    const QString memo = dir.filePath("a/手書きメモ/計画.ole");
+    {
+        QFile out(memo);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write(png);
+    }
+    const QString everything =
+        "SELECT x FROM (SELECT 'c ' || カテゴリ名 AS x FROM カテゴリ UNION ALL "
+        "SELECT 't ' || タイトル名 || '|' || coalesce(説明, '<null>') || '|' || "
+        "coalesce(サムネイルパス, '<null>') || '|' || coalesce(ファイルパス, '<null>') || '|' || "
+        "coalesce(カテゴリ名, '<null>') || '|' || coalesce(作業フォルダ, '<null>') || '|' || "
+        "coalesce(起動オプション, '<null>') FROM タイトル UNION ALL "
+        "SELECT 'o ' || Option_Name || '=' || Option_Value FROM オプション) AS e ORDER BY x";
+    const QStringList original = rowsAt(file, everything);
+    ASSERT_EQ(original.size(), 5);
+
+    const QString server = emptyDatabase();
+    const store::CopyCounts there = store::copyCatalogue(file, server);
+    EXPECT_EQ(std::tie(there.categories, there.titles, there.memos), std::make_tuple(2, 2, 1));
+    EXPECT_EQ(rowsAt(server, everything), original);
+    EXPECT_EQ(rowsAt(server, "SELECT encode(png, 'hex') FROM メモ"),
+              QStringList({QString::fromLatin1(png.toHex())}));
+    {
+        CatalogueDb db(server);
+        EXPECT_EQ(store::listTitles(db, "文書"), QStringList({"計画"}));
+        EXPECT_EQ(store::listTitles(db, "かな"), QStringList({"ｼﾘｮｳ"}));
+        EXPECT_THROW(store::insertTitle(db, TitleRecord{"しりょう", "", "", "", "", "", "x"}),
+                     DuplicateName);
+        // The memo editor's reads and saves, each title's memo found under the rule.
+        EXPECT_EQ(store::readServerMemo(db, "計画"), png);
+        EXPECT_FALSE(store::readServerMemo(db, "ｼﾘｮｳ"));
+        store::writeServerMemo(db, "しりょう", "first");
+        store::writeServerMemo(db, "シリョウ", "second");
+        EXPECT_EQ(store::readServerMemo(db, "ｼﾘｮｳ"), QByteArray("second"));
+    }
+    {
+        CatalogueDb local(file);
+        EXPECT_THROW(store::readServerMemo(local, "計画"), DbError);
+    }
+    const QString back = catalogueIn("b");
+    const store::CopyCounts home = store::copyCatalogue(server, back);
+    EXPECT_EQ(std::tie(home.categories, home.titles, home.memos), std::make_tuple(2, 2, 2));
+    EXPECT_EQ(rowsAt(back, everything), original);
+    QFile memoBack(dir.filePath("b/手書きメモ/計画.ole"));
+    ASSERT_TRUE(memoBack.open(QIODevice::ReadOnly));
+    EXPECT_EQ(memoBack.readAll(), png);
+    QFile secondBack(dir.filePath("b/手書きメモ/ｼﾘｮｳ.ole"));
+    ASSERT_TRUE(secondBack.open(QIODevice::ReadOnly));
+    EXPECT_EQ(secondBack.readAll(), "second");
+
+    const QString clash = catalogueIn("c");
+    QFile(memo).copy(dir.filePath("c/手書きメモ/計画.ole"));
+    const QString twins = catalogueIn("d");
+    ASSERT_TRUE(createCatalogueIfMissing(twins));
+    SqliteDatabase(twins).exec("INSERT INTO タイトル (タイトル名, カテゴリ名) VALUES ('ab', 'x'), "
+                               "('ＡＢ', 'x')");
+    const QString emptyServer = emptyDatabase();
+    struct Refusal {
+        const char* what;
+        QString from;
+        QString to;
+        QString check; // a query on to, answered as before
+    };
+    const Refusal refusals[] = {
+        {"server holding a catalogue", file, path(), "SELECT count(*) FROM タイトル"},
+        {"file that exists", server, back, "SELECT count(*) FROM タイトル"},
+        {"memo of that name", server, clash, {}},
+        {"names the keys refuse", twins, emptyServer,
+         "SELECT count(*) FROM information_schema.tables WHERE table_schema = current_schema()"},
+    };
+    for (const Refusal& r : refusals) {
+        SCOPED_TRACE(r.what);
+        const QStringList before = r.check.isEmpty() ? QStringList() : rowsAt(r.to, r.check);
+        EXPECT_THROW(store::copyCatalogue(r.from, r.to), DbError);
+        if (r.check.isEmpty())
+            EXPECT_FALSE(QFileInfo::exists(r.to));
+        else
+            EXPECT_EQ(rowsAt(r.to, r.check), before);
+    }
+    EXPECT_EQ(QDir(dir.filePath("c")).entryList(QDir::Files), QStringList());
+    EXPECT_EQ(QDir(dir.filePath("b")).entryList(QDir::Files), QStringList({"QUILMO.mdb"}));
 }
 
 } // namespace

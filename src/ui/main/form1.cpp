@@ -131,7 +131,7 @@ Form1::~Form1() = default;
 
 QString Form1::databasePath() const
 {
-    return catalogueFilePath(m_dataFolder);
+    return catalogueLocation(m_dataFolder);
 }
 
 void Form1::buildTopBand()
