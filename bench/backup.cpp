@@ -12,10 +12,10 @@
 
 #include <benchmark/benchmark.h>
 
-#include "store/sqlite_database.h"
 #include "store/backup.h"
 #include "store/catalogue_db.h"
 #include "store/export_import.h"
+#include "store/sqlite_database.h"
 
 namespace
 {
@@ -70,8 +70,8 @@ void BM_Backup(benchmark::State& state)
 {
     Catalogue& c = catalogue();
     for (auto _ : state) {
-        const store::backup::BackupResult result =
-            store::backup::takeBackup(c.folder.path(), store::backup::Kind::Operation, QStringLiteral("bench"));
+        const store::backup::BackupResult result = store::backup::takeBackup(
+            c.folder.path(), store::backup::Kind::Operation, QStringLiteral("bench"));
         if (!result.info)
             state.SkipWithError("backup failed");
         state.PauseTiming();

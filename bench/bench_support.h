@@ -9,7 +9,8 @@
 
 // Services for a window under measurement: no question is ever asked and
 // nothing ends the process.
-class SilentDialogs final : public Dialogs {
+class SilentDialogs final : public Dialogs
+{
 public:
     bool askYesNo(QWidget*, const QString&, const QString&) override { return false; }
     void inform(QWidget*, const QString&) override {}
@@ -17,7 +18,8 @@ public:
     std::optional<QString> saveFile(QWidget*, const OpenFileRequest&) override { return {}; }
 };
 
-class StayingProcess final : public ProcessControl {
+class StayingProcess final : public ProcessControl
+{
 public:
     void endProgram() override {}
 };

@@ -12,10 +12,10 @@
 
 #include <benchmark/benchmark.h>
 
-#include "store/sqlite_database.h"
 #include "store/catalogue_db.h"
-#include "store/text_fold.h"
 #include "store/name_order.h"
+#include "store/sqlite_database.h"
+#include "store/text_fold.h"
 #include "store/title_queries.h"
 
 namespace

@@ -5,11 +5,12 @@
 
 #include <benchmark/benchmark.h>
 
-#include "store/sqlite_database.h"
 #include "store/catalogue_db.h"
+#include "store/sqlite_database.h"
 #include "store/title_queries.h"
 
-namespace {
+namespace
+{
 
 constexpr int kTitles = 100;
 constexpr int kNameLength = 30000;

@@ -7,9 +7,9 @@
 
 #include <benchmark/benchmark.h>
 
-#include "store/sqlite_database.h"
 #include "store/catalogue_db.h"
 #include "store/search_all.h"
+#include "store/sqlite_database.h"
 
 namespace
 {

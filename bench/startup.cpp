@@ -8,12 +8,13 @@
 
 #include "app/wiring.h"
 #include "bench_support.h"
-#include "store/sqlite_database.h"
 #include "store/catalogue_db.h"
+#include "store/sqlite_database.h"
 #include "ui/main/form1.h"
 #include "ui/twips.h"
 
-namespace {
+namespace
+{
 
 void BM_EmptyWindow(benchmark::State& state)
 {
@@ -32,7 +33,8 @@ void BM_Form1Startup(benchmark::State& state)
     {
         SqliteDatabase db(path);
         db.transaction([&] {
-            auto insert = db.prepare(QStringLiteral("INSERT INTO カテゴリ (カテゴリ名) VALUES (?)"));
+            auto insert =
+                db.prepare(QStringLiteral("INSERT INTO カテゴリ (カテゴリ名) VALUES (?)"));
             for (int i = 0; i < 200; ++i) {
                 insert.bind(1, QStringLiteral("カテゴリ%1").arg(i, 3, 10, QLatin1Char('0')));
                 insert.step();

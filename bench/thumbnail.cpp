@@ -32,9 +32,9 @@
 #include "bench_support.h"
 #include "images/image_list.h"
 #include "images/image_navigation.h"
-#include "ui/picture_cache.h"
 #include "launch/thumbnail.h"
 #include "ui/main/form1.h"
+#include "ui/picture_cache.h"
 
 namespace
 {

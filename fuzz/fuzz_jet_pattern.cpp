@@ -12,7 +12,8 @@
 #include "fuzz_input.h"
 #include "store/jet_pattern.h"
 
-namespace {
+namespace
+{
 
 // Letter case as the matcher folds it; only ASCII is compared against the
 // reference, so a wider folding rule in the matcher needs no change here.

@@ -12,7 +12,8 @@
 
 #include "platform/picture.h"
 
-namespace {
+namespace
+{
 
 struct Kind {
     const char* name;

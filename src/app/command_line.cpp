@@ -81,10 +81,12 @@ CommandLine parseCommandLine(const QStringList& arguments)
                                          QStringLiteral("バックアップの一覧を表示します。"));
     const QCommandLineOption restore(
         QStringLiteral("restore"),
-        QStringLiteral("バックアップ NAME からカタログと手書きメモを復元します。"), QStringLiteral("NAME"));
+        QStringLiteral("バックアップ NAME からカタログと手書きメモを復元します。"),
+        QStringLiteral("NAME"));
     const QCommandLineOption exportTo(
         QStringLiteral("export"),
-        QStringLiteral("カタログを FILE（.json または .csv）に書き出します。"), QStringLiteral("FILE"));
+        QStringLiteral("カタログを FILE（.json または .csv）に書き出します。"),
+        QStringLiteral("FILE"));
     parser.addOption(listBackups);
     parser.addOption(restore);
     parser.addOption(exportTo);
@@ -147,7 +149,8 @@ CommandLine parseCommandLine(const QStringList& arguments)
     } else if (parser.isSet(catalogue) && parser.value(catalogue).trimmed().isEmpty()) {
         result.action = CommandLine::Action::Fail;
         result.text =
-            QStringLiteral("%1: --catalogue にカタログのパスか接続先を指定してください。\n").arg(name);
+            QStringLiteral("%1: --catalogue にカタログのパスか接続先を指定してください。\n")
+                .arg(name);
     } else if (const auto error = choiceError(parser.value(catalogue))) {
         result.action = CommandLine::Action::Fail;
         result.text = QStringLiteral("%1: %2\n").arg(name, *error);

@@ -54,8 +54,9 @@ int exportTo(const QString& dataFolder, const QString& file)
     store::transfer::ExportReport report;
     try {
         CatalogueDb db(catalogueFilePath(dataFolder));
-        report = csv ? store::transfer::exportCsv(db, file)
-                     : store::transfer::exportJson(db, file, store::backup::memoFolderOf(dataFolder));
+        report =
+            csv ? store::transfer::exportCsv(db, file)
+                : store::transfer::exportJson(db, file, store::backup::memoFolderOf(dataFolder));
     } catch (const DbError& e) {
         report.error = QString::fromUtf8(e.what());
     }

@@ -5,8 +5,8 @@
 #include <QObject>
 
 #include "app/catalogue_choice.h"
-#include "app/wiring.h"
 #include "app/data_folder.h"
+#include "app/wiring.h"
 #include "jet/jet_offer.h"
 #include "memo/memo_files.h"
 #include "platform/dialogs.h"

@@ -13,7 +13,6 @@
 namespace
 {
 
-
 } // namespace
 
 namespace Module1

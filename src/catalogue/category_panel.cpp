@@ -2,13 +2,13 @@
 #include <QLabel>
 #include <QLineEdit>
 
-#include "platform/dialogs.h"
 #include "catalogue/backup_ops.h"
 #include "catalogue/category_ops.h"
+#include "catalogue/clearing.h"
 #include "catalogue/title_ops.h"
+#include "platform/dialogs.h"
 #include "ui/list_box.h"
 #include "ui/look.h"
-#include "catalogue/clearing.h"
 #include "ui/main/form1.h"
 #include "ui/messages.h"
 
@@ -38,7 +38,8 @@ void Form1::Command1_Click()
         Module1::BackupBeforeOperation(*this, QStringLiteral("カテゴリ「%1」の削除").arg(category));
         if (!m_services.dialogs->askYesNo(
                 this,
-                category + QStringLiteral(" を削除しますか？\r\nこのカテゴリのタイトルは全て削除されます。"),
+                category + QStringLiteral(
+                               " を削除しますか？\r\nこのカテゴリのタイトルは全て削除されます。"),
                 kConfirmCaption))
             return;
         Module1::DeleteCategoryWithTitles(*this);

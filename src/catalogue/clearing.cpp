@@ -10,7 +10,8 @@
 #include "ui/look.h"
 #include "ui/main/form1.h"
 
-namespace Module1 {
+namespace Module1
+{
 
 void ClearEditingFields(Form1& form)
 {

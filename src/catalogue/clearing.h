@@ -2,7 +2,8 @@
 
 class Form1;
 
-namespace Module1 {
+namespace Module1
+{
 
 // Empties the title editor: the title's fields, the search text, the image
 // count and position, and every picture display. The category, the title

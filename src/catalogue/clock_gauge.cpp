@@ -4,9 +4,9 @@
 #include <QLabel>
 #include <QLineEdit>
 
+#include "catalogue/option_ops.h"
 #include "platform/clock.h"
 #include "platform/memory.h"
-#include "catalogue/option_ops.h"
 #include "ui/main/form1.h"
 #include "ui/shape.h"
 #include "ui/twips.h"

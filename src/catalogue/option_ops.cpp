@@ -8,8 +8,8 @@
 #include "store/field_text.h"
 #include "store/option_queries.h"
 #include "ui/main/form1.h"
-#include "ui/twips.h"
 #include "ui/messages.h"
+#include "ui/twips.h"
 
 namespace Module1
 {

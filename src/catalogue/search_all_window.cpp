@@ -11,11 +11,11 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
+#include "catalogue/clearing.h"
 #include "catalogue/title_ops.h"
 #include "store/catalogue_db.h"
 #include "ui/list_box.h"
 #include "ui/look.h"
-#include "catalogue/clearing.h"
 #include "ui/main/form1.h"
 #include "ui/messages.h"
 
@@ -188,4 +188,3 @@ void Form1::SearchAllMenu_Click()
     window->SearchText->setFocus();
     window->SearchText->selectAll();
 }
-

@@ -39,4 +39,3 @@ private:
     Form1& m_form;
     FoundTitleModel* m_model;
 };
-

@@ -3,14 +3,14 @@
 #include <QLabel>
 #include <QLineEdit>
 
-#include "platform/dialogs.h"
-#include "platform/process.h"
 #include "catalogue/category_ops.h"
 #include "catalogue/option_ops.h"
+#include "platform/dialogs.h"
+#include "platform/process.h"
 #include "ui/look.h"
 #include "ui/main/form1.h"
-#include "ui/twips.h"
 #include "ui/messages.h"
+#include "ui/twips.h"
 
 void Form1::Form_Load()
 {
@@ -33,8 +33,7 @@ void Form1::Form_Load()
 void Form1::Command11_Click()
 {
     Text8->clear();
-    if (m_services.dialogs->askYesNo(this, QStringLiteral("終了しますか？"),
-                                     kConfirmCaption)) {
+    if (m_services.dialogs->askYesNo(this, QStringLiteral("終了しますか？"), kConfirmCaption)) {
         m_ending = true;
         m_services.process->endProgram();
     }

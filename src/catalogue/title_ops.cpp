@@ -147,10 +147,9 @@ void SearchTitles(Form1& form)
     try {
         CatalogueDb db(form.databasePath());
         const std::optional<qint64> category = ListedCategoryRow(form, db);
-        names =
-            category
-                ? store::searchTitleRowsOfCategoryRow(db, *category, form.Text1->text())
-                : store::searchTitleRows(db, form.Combo1->currentText(), form.Text1->text());
+        names = category
+                    ? store::searchTitleRowsOfCategoryRow(db, *category, form.Text1->text())
+                    : store::searchTitleRows(db, form.Combo1->currentText(), form.Text1->text());
     } catch (const DbError&) {
         form.Text8->setText(QStringLiteral("「タイトル絞込み検索」でエラーが発生しています。"));
         return;
@@ -290,8 +289,7 @@ void DeleteTitle(Form1& form)
                 return;
             }
             kept.title.reset();
-            form.Text8->setText(
-                outcome == WriteOutcome::Done ? kDeleted : kRecordNotFound);
+            form.Text8->setText(outcome == WriteOutcome::Done ? kDeleted : kRecordNotFound);
             return;
         }
         if (store::deleteTitle(db, form.Text2->text()))

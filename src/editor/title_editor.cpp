@@ -4,20 +4,21 @@
 #include <QLineEdit>
 #include <QSignalBlocker>
 
+#include "catalogue/clearing.h"
+#include "catalogue/title_ops.h"
 #include "images/image_list.h"
 #include "launch/link_icon.h"
 #include "launch/thumbnail.h"
 #include "platform/dialogs.h"
 #include "store/field_text.h"
-#include "catalogue/title_ops.h"
 #include "ui/list_box.h"
 #include "ui/look.h"
-#include "catalogue/clearing.h"
 #include "ui/main/form1.h"
 #include "ui/main/tab_area.h"
 #include "ui/picture_browser.h"
 
-namespace {
+namespace
+{
 
 const QString kEditorTitle = QStringLiteral("確認！");
 

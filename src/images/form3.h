@@ -14,7 +14,8 @@ class QPushButton;
 // The folders of one volume for the chooser's tree: the volume's root as the
 // one entry at the top, so that the root itself can be opened and taken, and
 // every folder below it. The open folder is marked (bold, open-folder icon).
-class VolumeFolders : public QSortFilterProxyModel {
+class VolumeFolders : public QSortFilterProxyModel
+{
     Q_OBJECT
 public:
     explicit VolumeFolders(QObject* parent = nullptr);
@@ -49,7 +50,8 @@ private:
 // it, by a double-click or by the program; merely highlighting a folder does
 // not change it. The open folder stays marked and is scrolled into view
 // whenever it is opened.
-class FolderTree : public QTreeView {
+class FolderTree : public QTreeView
+{
     Q_OBJECT
 public:
     explicit FolderTree(QWidget* parent = nullptr);
@@ -78,7 +80,8 @@ private:
 // The working-folder chooser "作業フォルダの参照": a volume list over a
 // folder tree. Opened by the main window (one at a time, not modal) and
 // destroyed on "OK" or "キャンセル".
-class Form3 : public QWidget {
+class Form3 : public QWidget
+{
     Q_OBJECT
 public:
     // Starts at folder, on the volume that holds it.

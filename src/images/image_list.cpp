@@ -15,7 +15,8 @@
 #include "ui/list_box.h"
 #include "ui/main/form1.h"
 
-namespace {
+namespace
+{
 
 const char* const kOverflow = "ファイル名バッファオーバー";
 
@@ -102,7 +103,8 @@ bool buildOnce(Form1& form, const Form1::ImageListBuild& build, quint64 request)
 
 } // namespace
 
-namespace Module1 {
+namespace Module1
+{
 
 bool WalkImageFolder(Form1& form, const QString& pattern, ImageNameTable& names, int& last,
                      FolderListing* listing)
@@ -160,4 +162,3 @@ void BuildImageList(Form1& form)
 }
 
 } // namespace Module1
-

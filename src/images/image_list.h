@@ -7,7 +7,8 @@
 
 class Form1;
 
-namespace Module1 {
+namespace Module1
+{
 
 // The name table of one build: full paths, a fixed number of slots.
 constexpr int kImageNameSlots = 1000;

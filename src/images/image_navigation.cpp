@@ -8,10 +8,11 @@
 #include "images/prefetch.h"
 #include "launch/thumbnail.h"
 #include "ui/list_box.h"
-#include "ui/main/tab_area.h"
 #include "ui/main/form1.h"
+#include "ui/main/tab_area.h"
 
-namespace {
+namespace
+{
 
 // A number as the label and count texts hold it: leading spaces, an optional
 // sign, digits; anything after is ignored and a text without digits is 0.
@@ -72,7 +73,8 @@ void move(Form1& form, Move step)
 
 } // namespace
 
-namespace Module1 {
+namespace Module1
+{
 
 void ShowFirstImage(Form1& form)
 {

@@ -4,7 +4,8 @@ class Form1;
 
 // Stepping through the image list List2: the position is Label14 (1-based),
 // the count Text7. The image taken becomes Text5 and is shown at once.
-namespace Module1 {
+namespace Module1
+{
 
 void ShowFirstImage(Form1& form);
 // Wraps from the first entry to the last.

@@ -10,11 +10,11 @@
 #include <QSet>
 #include <QUuid>
 
-#include "store/sqlite_database.h"
 #include "platform/folder_sync.h"
 #include "platform/jet_reader.h"
 #include "store/catalogue_db.h"
 #include "store/schema.h"
+#include "store/sqlite_database.h"
 #include "store/text_fold.h"
 
 namespace jet

@@ -16,11 +16,11 @@
 #include <QVBoxLayout>
 
 #include "catalogue/backup_ops.h"
+#include "catalogue/clearing.h"
 #include "catalogue/title_ops.h"
 #include "platform/dialogs.h"
 #include "store/catalogue_db.h"
 #include "ui/list_box.h"
-#include "catalogue/clearing.h"
 #include "ui/main/form1.h"
 #include "ui/messages.h"
 
@@ -333,4 +333,3 @@ void Form1::setUpBrokenLinks()
             window->startCheck();
     });
 }
-

@@ -136,8 +136,7 @@ void Form1::Picture1_Click()
 void Form1::Command6_Click()
 {
     Text8->clear();
-    if (!m_services.dialogs->askYesNo(this, QStringLiteral("起動しますか？"),
-                                      kConfirmCaption))
+    if (!m_services.dialogs->askYesNo(this, QStringLiteral("起動しますか？"), kConfirmCaption))
         return;
     launchLinkTarget(*this);
 }

@@ -2,7 +2,8 @@
 
 #include "store/field_text.h"
 
-namespace {
+namespace
+{
 
 bool isSeparator(QChar c)
 {
@@ -33,7 +34,8 @@ QChar separatorFor(const QString& s)
 
 } // namespace
 
-namespace Module1 {
+namespace Module1
+{
 
 QString ExtractFolderPath(const QString& path)
 {

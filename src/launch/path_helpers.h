@@ -6,7 +6,8 @@
 // system. Both "\" and "/" count as separators and a drive colon ends a drive
 // prefix, so stored Windows paths and Linux paths are cut alike. Each function
 // first strips leading and trailing spaces from its input.
-namespace Module1 {
+namespace Module1
+{
 
 // The folder part of path, ending in a separator. A path without any dot is
 // taken for a folder and gets a separator appended first. Without separator

@@ -8,6 +8,7 @@
 
 #include "catalogue/backup_ops.h"
 #include "catalogue/category_ops.h"
+#include "catalogue/clearing.h"
 #include "catalogue/title_ops.h"
 #include "maint/restore_window.h"
 #include "platform/dialogs.h"
@@ -15,7 +16,6 @@
 #include "store/catalogue_db.h"
 #include "store/export_import.h"
 #include "ui/list_box.h"
-#include "catalogue/clearing.h"
 #include "ui/main/form1.h"
 #include "ui/messages.h"
 
@@ -118,9 +118,10 @@ void Form1::ExportMenu_Click()
     store::transfer::ExportReport report;
     try {
         CatalogueDb db(databasePath());
-        report = csv ? store::transfer::exportCsv(db, *file)
-                     : store::transfer::exportJson(
-                           db, *file, memos ? store::backup::memoFolderOf(dataFolder()) : QString());
+        report =
+            csv ? store::transfer::exportCsv(db, *file)
+                : store::transfer::exportJson(
+                      db, *file, memos ? store::backup::memoFolderOf(dataFolder()) : QString());
     } catch (const DbError&) {
         report.error = QStringLiteral("カタログを読めません");
     }
@@ -170,8 +171,7 @@ void Form1::ImportMenu_Click()
     }
     Module1::BackupBeforeOperation(*this, QStringLiteral("インポート"));
     if (!m_services.dialogs->askYesNo(
-            this, summaryText(plan) + QStringLiteral("\n\nインポートしますか？"),
-            kConfirmCaption))
+            this, summaryText(plan) + QStringLiteral("\n\nインポートしますか？"), kConfirmCaption))
         return;
     store::transfer::ImportSummary done;
     try {

@@ -4,8 +4,8 @@
 
 #include <QStringList>
 
-#include "store/sqlite_database.h"
 #include "store/schema.h"
+#include "store/sqlite_database.h"
 
 using namespace store::schema;
 

@@ -17,8 +17,8 @@
 #include "store/schema.h"
 #include "ui/look.h"
 #include "ui/main/form1.h"
-#include "ui/twips.h"
 #include "ui/messages.h"
+#include "ui/twips.h"
 
 const QString Form2::kHomePage = QStringLiteral("https://quilmo.example.org/");
 

@@ -17,7 +17,8 @@ class QPushButton;
 // stored path prefixes and a banner that opens the home page. Opened by the
 // main window (one at a time, not modal) and destroyed when closed, so its
 // fields start empty each time it is opened again.
-class Form2 : public QWidget {
+class Form2 : public QWidget
+{
     Q_OBJECT
 public:
     // The window is owned by form and lives beside it as a window of its own.

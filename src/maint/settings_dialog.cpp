@@ -1,7 +1,7 @@
 #include <QLineEdit>
 
-#include "maint/form2.h"
 #include "catalogue/option_ops.h"
+#include "maint/form2.h"
 #include "ui/main/form1.h"
 
 void Form1::Command7_Click()

@@ -12,7 +12,8 @@
 #include "store/server_memo.h"
 #include "ui/main/form1.h"
 
-namespace {
+namespace
+{
 
 // What the memo area shows, at the picture's own size; before any memo has
 // been loaded that is a blank page.

@@ -15,7 +15,8 @@
 
 #include "store/catalogue_db.h"
 
-namespace memo {
+namespace memo
+{
 
 QString memoFolder(const QString& dataFolder)
 {
@@ -48,10 +49,12 @@ QImage readMemo(const QString& path)
     return picture;
 }
 
-namespace {
+namespace
+{
 
 // Closes a descriptor when the save leaves early.
-class Descriptor {
+class Descriptor
+{
 public:
     explicit Descriptor(int fd) : m_fd(fd) {}
     Descriptor(const Descriptor&) = delete;
@@ -116,7 +119,8 @@ bool replaceEntry(int folder, const QByteArray& name, const QByteArray& bytes)
     // Only a plain file is replaced. A link planted in the memo folder
     // (dangling or not) would lead the save to a file elsewhere; anything
     // else (a folder, a pipe) is no memo.
-    struct stat old {};
+    struct stat old {
+    };
     mode_t mode = 0666;
     bool existed = false;
     if (::fstatat(folder, name.constData(), &old, AT_SYMLINK_NOFOLLOW) == 0) {

@@ -9,7 +9,8 @@
 // The memo files: one PNG picture per title in the memo folder of the data
 // folder, and the shipped blank memo new memos start from, which is only read. Nothing here
 // touches a widget.
-namespace memo {
+namespace memo
+{
 
 // The size of a new memo when even the shipped blank one cannot be read:
 // twice the memo area of the main window, so strokes stay crisp when shown.

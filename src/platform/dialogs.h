@@ -30,7 +30,8 @@ QString shortenedForBox(const QString& text);
 
 // Message boxes. Handlers ask through this interface so that tests can
 // answer the questions from a script.
-class Dialogs {
+class Dialogs
+{
 public:
     virtual ~Dialogs() = default;
 
@@ -50,7 +51,8 @@ public:
                                                 const QString& folder);
 };
 
-class QtDialogs final : public Dialogs {
+class QtDialogs final : public Dialogs
+{
 public:
     bool askYesNo(QWidget* parent, const QString& text, const QString& title) override;
     void inform(QWidget* parent, const QString& text) override;

@@ -2,7 +2,8 @@
 
 #include <QFile>
 
-namespace {
+namespace
+{
 
 qint64 fieldKb(const QByteArray& meminfo, const QByteArray& key)
 {

@@ -4,7 +4,8 @@
 #include <QString>
 
 // The share of physical memory in use, as a whole percentage.
-class MemoryStatus {
+class MemoryStatus
+{
 public:
     virtual ~MemoryStatus() = default;
     // 0 to 100.
@@ -12,7 +13,8 @@ public:
 };
 
 // Reads /proc/meminfo: (MemTotal - MemAvailable) * 100 / MemTotal, rounded down.
-class ProcMemoryStatus final : public MemoryStatus {
+class ProcMemoryStatus final : public MemoryStatus
+{
 public:
     explicit ProcMemoryStatus(QString meminfoPath = QStringLiteral("/proc/meminfo"));
     int memoryLoad() override;

@@ -16,7 +16,8 @@
 
 #include "platform/paint_window.h"
 
-namespace {
+namespace
+{
 
 // Enough steps back for a memo, without holding an unbounded pile of
 // full-size pictures.

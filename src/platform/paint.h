@@ -12,7 +12,8 @@ class QWidget;
 // The memo editor: a window of its own in which the user draws on a picture.
 // Every change the user makes is handed back at once through the callback,
 // so the owner always shows what the editor shows.
-class PaintProgram {
+class PaintProgram
+{
 public:
     using Changed = std::function<void(const QImage& picture)>;
 
@@ -23,7 +24,8 @@ public:
 };
 
 // The in-program editor window (pen, eraser, colour, width, undo, clear).
-class MemoPaintProgram final : public PaintProgram {
+class MemoPaintProgram final : public PaintProgram
+{
 public:
     ~MemoPaintProgram() override;
     void edit(const QImage& picture, const QString& caption, Changed changed) override;

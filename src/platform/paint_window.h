@@ -16,7 +16,8 @@ class QSpinBox;
 class QToolButton;
 
 // The drawing surface: the picture at its own size, drawn on with the mouse.
-class PaintCanvas : public QWidget {
+class PaintCanvas : public QWidget
+{
     Q_OBJECT
 public:
     enum class Tool { Pen, Eraser };
@@ -62,7 +63,8 @@ private:
 };
 
 // The editor window around the canvas: a tool row above it.
-class PaintWindow : public QWidget {
+class PaintWindow : public QWidget
+{
     Q_OBJECT
 public:
     explicit PaintWindow(QWidget* parent = nullptr);

@@ -15,7 +15,8 @@
 #include <libwmf/api.h>
 #include <libwmf/gd.h>
 
-namespace {
+namespace
+{
 
 // Pictures larger than this are not read at all; no thumbnail needs them and a
 // bogus header must not make us swallow a disk image.
@@ -330,11 +331,10 @@ QImage renderMetafile(const QByteArray& bytes, const QSize& target, QSize* ownSi
     unsigned int height = 0;
     if (wmf_mem_open(api, reinterpret_cast<unsigned char*>(data.data()), long(data.size())) ==
         wmf_E_None) {
-        const bool sized = wmf_scan(api, 0, &bbox) == wmf_E_None &&
-                           wmf_display_size(api, &width, &height, kDotsPerInch, kDotsPerInch) ==
-                               wmf_E_None &&
-                           width > 0 && height > 0 && width <= kMaxMetafileSide &&
-                           height <= kMaxMetafileSide;
+        const bool sized =
+            wmf_scan(api, 0, &bbox) == wmf_E_None &&
+            wmf_display_size(api, &width, &height, kDotsPerInch, kDotsPerInch) == wmf_E_None &&
+            width > 0 && height > 0 && width <= kMaxMetafileSide && height <= kMaxMetafileSide;
         if (sized && ownSize)
             *ownSize = QSize(int(width), int(height));
         QSize out = target.isValid() ? target : QSize(int(width), int(height));

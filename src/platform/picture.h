@@ -7,7 +7,8 @@
 // Reads picture files: BMP, JPEG, GIF, PNG and the other kinds the image
 // toolkit knows, and Windows Metafiles. The kind is told by the file's
 // content, not by its name.
-class PictureLoader {
+class PictureLoader
+{
 public:
     virtual ~PictureLoader() = default;
 
@@ -27,7 +28,8 @@ public:
 // PNGs are decoded up to 16,384 pixels a side, and no picture of any kind to
 // more than 1 GiB of pixels (a 16-bit PNG takes 8 bytes a pixel); larger ones
 // are refused from their header, before anything is allocated.
-class QtPictureLoader final : public PictureLoader {
+class QtPictureLoader final : public PictureLoader
+{
 public:
     QtPictureLoader();
     QSize pictureSize(const QString& path) override;

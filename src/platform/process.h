@@ -1,7 +1,8 @@
 #pragma once
 
 // The running program itself.
-class ProcessControl {
+class ProcessControl
+{
 public:
     virtual ~ProcessControl() = default;
     // Ends the program at once: every window disappears, no further handler
@@ -9,7 +10,8 @@ public:
     virtual void endProgram() = 0;
 };
 
-class QtProcessControl final : public ProcessControl {
+class QtProcessControl final : public ProcessControl
+{
 public:
     void endProgram() override;
 };

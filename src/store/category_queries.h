@@ -12,7 +12,8 @@ class SqliteDatabase;
 // engine failure. Names are found under the catalogue's comparison rule
 // (text_fold.h); where two stored names compare the same, the exact spelling
 // wins.
-namespace store {
+namespace store
+{
 
 // Every category name, in the engine's order; there is no row limit.
 QStringList listCategories(SqliteDatabase& db);

@@ -10,8 +10,8 @@
 #include <QSaveFile>
 #include <QSet>
 
-#include "store/sqlite_database.h"
 #include "store/schema.h"
+#include "store/sqlite_database.h"
 #include "store/text_fold.h"
 
 using namespace store::schema;

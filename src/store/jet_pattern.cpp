@@ -7,7 +7,8 @@
 
 #include "store/text_fold.h"
 
-namespace {
+namespace
+{
 
 bool isDigit(char32_t c)
 {
@@ -138,7 +139,8 @@ std::optional<Pattern> compile(const std::u32string& source)
 
 // A run of literal letters found with Knuth-Morris-Pratt: every text letter
 // is looked at a bounded number of times, however the run repeats itself.
-class LiteralRun {
+class LiteralRun
+{
 public:
     LiteralRun() = default;
     explicit LiteralRun(std::u32string letters) : m_letters(std::move(letters))

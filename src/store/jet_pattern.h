@@ -19,7 +19,8 @@ std::optional<bool> jetLikeMatch(QStringView pattern, QStringView text);
 
 // A pattern compiled once, for matching it against many texts (the rows of a
 // query). Copies share the compiled form.
-class JetPattern {
+class JetPattern
+{
 public:
     // nullopt for a malformed pattern.
     static std::optional<JetPattern> compile(QStringView pattern);

@@ -2,9 +2,9 @@
 
 #include <QList>
 
-#include "store/sqlite_database.h"
 #include "store/pg_catalogue.h"
 #include "store/schema.h"
+#include "store/sqlite_database.h"
 
 using namespace store::schema;
 

@@ -1,12 +1,13 @@
 #include "store/option_queries.h"
 
-#include "store/sqlite_database.h"
 #include "store/pg_catalogue.h"
 #include "store/schema.h"
+#include "store/sqlite_database.h"
 
 using namespace store::schema;
 
-namespace store {
+namespace store
+{
 
 std::optional<QString> readMemoryOption(SqliteDatabase& db)
 {

@@ -6,7 +6,8 @@
 
 class SqliteDatabase;
 
-namespace store {
+namespace store
+{
 
 // The stored value of the 'Memory' option as it stands; nullopt without the row.
 std::optional<QString> readMemoryOption(SqliteDatabase& db);

@@ -8,10 +8,10 @@
 #include <QJsonDocument>
 
 #include "store/catalogue_db.h"
-#include "store/schema.h"
-#include "store/text_fold.h"
 #include "store/name_order.h"
+#include "store/schema.h"
 #include "store/sql_functions.h"
+#include "store/text_fold.h"
 
 using namespace store::schema;
 

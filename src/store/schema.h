@@ -4,7 +4,8 @@
 
 // Table and column names of the catalogue file. The names are Japanese, as
 // the file has always had them, so other tools and older files agree.
-namespace store::schema {
+namespace store::schema
+{
 
 inline const QString kCategoryTable = QStringLiteral("カテゴリ");
 inline const QString kTitleTable = QStringLiteral("タイトル");

@@ -4,11 +4,11 @@
 #include <unordered_map>
 #include <vector>
 
-#include "store/sqlite_database.h"
+#include "store/name_order.h"
 #include "store/pg_catalogue.h"
 #include "store/schema.h"
+#include "store/sqlite_database.h"
 #include "store/text_fold.h"
-#include "store/name_order.h"
 
 using namespace store::schema;
 

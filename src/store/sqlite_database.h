@@ -13,12 +13,14 @@ class PgCatalogue;
 // The database engine: a thin RAII layer over SQLite. Every value reaches a
 // statement as a bound parameter; nothing here splices text into SQL.
 
-class DbError : public std::runtime_error {
+class DbError : public std::runtime_error
+{
 public:
     using std::runtime_error::runtime_error;
 };
 
-class SqliteStatement {
+class SqliteStatement
+{
 public:
     SqliteStatement(sqlite3* db, const QString& sql);
     SqliteStatement(SqliteStatement&& other) noexcept;
@@ -53,7 +55,8 @@ private:
     sqlite3_stmt* m_stmt = nullptr;
 };
 
-class SqliteDatabase {
+class SqliteDatabase
+{
 public:
     enum class OpenMode { ExistingOnly, CreateIfMissing };
 

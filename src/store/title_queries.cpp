@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <vector>
 
-#include "store/sqlite_database.h"
 #include "store/catalogue_db.h"
 #include "store/name_lookup.h"
+#include "store/name_order.h"
 #include "store/pg_catalogue.h"
 #include "store/schema.h"
-#include "store/name_order.h"
+#include "store/sqlite_database.h"
 
 using namespace store::schema;
 

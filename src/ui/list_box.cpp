@@ -10,7 +10,8 @@
 // The entries as one string list, each with the key of the row it shows when
 // the program gave one (Qt::UserRole). Read-only: the user selects entries but
 // never edits them.
-class TextRowModel final : public QAbstractListModel {
+class TextRowModel final : public QAbstractListModel
+{
 public:
     using QAbstractListModel::QAbstractListModel;
 

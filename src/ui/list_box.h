@@ -16,7 +16,8 @@ class TextRowModel;
 // user makes, by a click (the entry already selected included), by pressing
 // on one entry and releasing on another, or by the keyboard. What the
 // program does to the list (filling, emptying, setCurrentRow) raises nothing.
-class ListBox : public QListView {
+class ListBox : public QListView
+{
     Q_OBJECT
 public:
     explicit ListBox(QWidget* parent = nullptr);

@@ -8,7 +8,8 @@ class QLabel;
 
 // A scrolling view that shows one picture file at its own size, the way a
 // browser shows an image it was sent to.
-class PictureBrowser : public QScrollArea {
+class PictureBrowser : public QScrollArea
+{
     Q_OBJECT
 public:
     explicit PictureBrowser(QWidget* parent = nullptr);

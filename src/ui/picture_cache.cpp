@@ -50,8 +50,8 @@ PictureCache::~PictureCache()
     m_aside.waitForDone();
 }
 
-void PictureCache::decodeAside(const QString& file, const FileStamp& stamp,
-                               qint64 readFrom, QSize decodeAt, std::function<void()> done)
+void PictureCache::decodeAside(const QString& file, const FileStamp& stamp, qint64 readFrom,
+                               QSize decodeAt, std::function<void()> done)
 {
     const QString path = keyOf(file);
     if (m_decodingAside.contains(path))

@@ -89,8 +89,8 @@ public:
     // held for takeDecodedAside() and done runs. A decode of the same path
     // still running is not started again. loader must be safe to use from
     // any thread and outlive the cache.
-    void decodeAside(const QString& path, const FileStamp& stamp,
-                     qint64 readFrom, QSize decodeAt, std::function<void()> done);
+    void decodeAside(const QString& path, const FileStamp& stamp, qint64 readFrom, QSize decodeAt,
+                     std::function<void()> done);
     bool decodingAside(const QString& path) const;
     // The picture's own size from its header.
     QSize ownSize(const QString& path) { return m_loader->pictureSize(path); }

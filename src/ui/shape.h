@@ -8,7 +8,8 @@
 // A plain rectangle drawn on a window: a border and an optional solid fill.
 // Its width is kept in twips, since the gauge bar is sized in tens of twips
 // and would drift if read back from rounded pixels.
-class Shape : public QWidget {
+class Shape : public QWidget
+{
     Q_OBJECT
 public:
     Shape(QWidget* parent, QColor border, std::optional<QColor> fill);

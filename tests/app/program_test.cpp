@@ -7,9 +7,9 @@
 
 #include <gtest/gtest.h>
 
-#include "store/sqlite_database.h"
 #include "store/backup.h"
 #include "store/catalogue_db.h"
+#include "store/sqlite_database.h"
 
 namespace
 {

@@ -5,8 +5,8 @@
 
 #include "catalogue/category_ops.h"
 #include "catalogue/title_ops.h"
-#include "store/sqlite_database.h"
 #include "store/catalogue_db.h"
+#include "store/sqlite_database.h"
 #include "support/form_fixture.h"
 #include "ui/list_box.h"
 

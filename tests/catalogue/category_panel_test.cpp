@@ -11,15 +11,18 @@
 #include "ui/combo_box.h"
 #include "ui/list_box.h"
 
-namespace {
+namespace
+{
 
-class CategoryPanelTest : public FormFixture {
+class CategoryPanelTest : public FormFixture
+{
 protected:
     void SetUp() override
     {
         FormFixture::SetUp();
         sql("INSERT INTO カテゴリ VALUES ('文書'), ('音楽')");
-        sql("INSERT INTO タイトル (タイトル名, カテゴリ名) VALUES ('b曲', '音楽'), ('A曲', '音楽'), "
+        sql("INSERT INTO タイトル (タイトル名, カテゴリ名) VALUES ('b曲', '音楽'), ('A曲', "
+            "'音楽'), "
             "('報告', '文書')");
         makeForm();
     }

@@ -6,9 +6,11 @@
 #include "support/form_fixture.h"
 #include "ui/twips.h"
 
-namespace {
+namespace
+{
 
-class OptionTest : public FormFixture {
+class OptionTest : public FormFixture
+{
 protected:
     void SetUp() override
     {
@@ -26,8 +28,8 @@ TEST_F(OptionTest, StoredValuesReadAsZeroOrOne)
     const struct {
         const char* stored;
         const char* read;
-    } cases[] = {{"0", "0"}, {" 0", "0"}, {"   0", "0"}, {"1", "1"},
-                 {"0 ", "1"}, {"no", "1"}, {"", "1"}, {"00", "1"}};
+    } cases[] = {{"0", "0"},  {" 0", "0"}, {"   0", "0"}, {"1", "1"},
+                 {"0 ", "1"}, {"no", "1"}, {"", "1"},     {"00", "1"}};
     for (const auto& c : cases) {
         store(QString::fromUtf8(c.stored));
         EXPECT_EQ(Module1::LoadMemoryOption(*form), QString::fromUtf8(c.read)) << c.stored;

@@ -4,16 +4,18 @@
 #include <QPlainTextEdit>
 #include <QSet>
 
-#include "store/sqlite_database.h"
-#include "store/catalogue_db.h"
 #include "catalogue/title_ops.h"
+#include "store/catalogue_db.h"
+#include "store/sqlite_database.h"
 #include "support/form_fixture.h"
 #include "ui/combo_box.h"
 #include "ui/list_box.h"
 
-namespace {
+namespace
+{
 
-class TitleTest : public FormFixture {
+class TitleTest : public FormFixture
+{
 protected:
     void SetUp() override
     {
@@ -35,8 +37,8 @@ protected:
     QString status() const { return form->Text8->text(); }
     QStringList editor() const
     {
-        return {form->Text2->text(), form->Text3->toPlainText(), form->Text5->text(),
-                form->Combo3->currentText(), form->Text6->text(), form->Text9->text()};
+        return {form->Text2->text(),         form->Text3->toPlainText(), form->Text5->text(),
+                form->Combo3->currentText(), form->Text6->text(),        form->Text9->text()};
     }
 };
 
@@ -132,7 +134,8 @@ TEST_F(TitleTest, RecordFillsEditorAndSplitsLinkTargets)
     setComboContents(form->Combo3, "old", {"stale"});
     select("Bob's");
     Module1::LoadTitleRecord(*form);
-    EXPECT_EQ(editor(), QStringList({"Bob's", "一行目\n二行目", "/pics/a.jpg", "/a.txt", "", "-v"}));
+    EXPECT_EQ(editor(),
+              QStringList({"Bob's", "一行目\n二行目", "/pics/a.jpg", "/a.txt", "", "-v"}));
     EXPECT_EQ(comboItems(form->Combo3), QStringList({"/b.txt", "http://c/"}));
 }
 

@@ -18,9 +18,11 @@
 #include "ui/main/tab_area.h"
 #include "ui/picture_browser.h"
 
-namespace {
+namespace
+{
 
-class TitleEditorTest : public FormFixture {
+class TitleEditorTest : public FormFixture
+{
 protected:
     void SetUp() override
     {
@@ -129,7 +131,8 @@ TEST_F(TitleEditorTest, RoundTripThroughTheWindow)
     EXPECT_EQ(listed(), QStringList{"吾輩は猫である"});
 
     EXPECT_EQ(rows("SELECT * FROM タイトル"),
-              QStringList{"吾輩は猫である|名前はまだ無い。\r\n二行目|" + neko + "|"
+              QStringList{"吾輩は猫である|名前はまだ無い。\r\n二行目|" + neko +
+                          "|"
                           "https://example.org/neko\r\n/home/u/books/neko.txt\r\n"
                           "/home/u/books/neko2.txt\r\n|書籍|/home/u/books|--page 3"});
 }

@@ -8,9 +8,11 @@
 #include "support/form_fixture.h"
 #include "ui/list_box.h"
 
-namespace {
+namespace
+{
 
-class ImageListTest : public FormFixture {
+class ImageListTest : public FormFixture
+{
 protected:
     void SetUp() override
     {

@@ -8,9 +8,11 @@
 #include "ui/list_box.h"
 #include "ui/main/tab_area.h"
 
-namespace {
+namespace
+{
 
-class ImageNavigationTest : public FormFixture {
+class ImageNavigationTest : public FormFixture
+{
 protected:
     void SetUp() override
     {
@@ -60,7 +62,8 @@ TEST_F(ImageNavigationTest, WithoutABuiltListOnlyThePositionBecomesZero)
     form->Text7->clear();
     form->Text5->setText("/kept.jpg");
     at("");
-    for (QPushButton* button : {form->Command13, form->Command14, form->Command15, form->Command16}) {
+    for (QPushButton* button :
+         {form->Command13, form->Command14, form->Command15, form->Command16}) {
         button->click();
         EXPECT_EQ(position(), "0");
         EXPECT_EQ(image(), "/kept.jpg");

@@ -14,8 +14,8 @@
 #include "fakes/fake_services.h"
 #include "jet/jet_conversion.h"
 #include "jet/jet_offer.h"
-#include "store/sqlite_database.h"
 #include "store/catalogue_db.h"
+#include "store/sqlite_database.h"
 
 namespace
 {

@@ -4,7 +4,8 @@
 
 using namespace Module1;
 
-namespace {
+namespace
+{
 
 using Helper = QString (*)(const QString&);
 

@@ -13,14 +13,16 @@
 #include "ui/picture_browser.h"
 #include "ui/twips.h"
 
-namespace {
+namespace
+{
 
 const QString kFailed = QStringLiteral("サムネイル画像がロード出来ませんでした。");
 const QString kToolTip = QStringLiteral("１クリックで画像の拡張子連動起動!");
 
 // Picture sizes are in pixels, 15 twips each: 290 x 169 pixels is 4350 x
 // 2535 twips, the largest picture below the 4365 x 2550 thumbnail area.
-class ThumbnailTest : public FormFixture {
+class ThumbnailTest : public FormFixture
+{
 protected:
     void SetUp() override
     {

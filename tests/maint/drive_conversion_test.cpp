@@ -8,8 +8,8 @@
 
 #include "maint/drive_conversion.h"
 #include "maint/form2.h"
-#include "store/sqlite_database.h"
 #include "store/catalogue_db.h"
+#include "store/sqlite_database.h"
 #include "support/form_fixture.h"
 
 using conversion::convertLinkTargets;

@@ -20,7 +20,8 @@
 #include "memo/memo_files.h"
 #include "support/form_fixture.h"
 
-namespace {
+namespace
+{
 
 const QString kSaveFailed = QStringLiteral("手書きメモ・ファイルの保存でエラーが発生しました。");
 
@@ -89,7 +90,8 @@ int underFileSizeLimit(rlim_t limit, const std::function<bool()>& body)
     return WEXITSTATUS(status);
 }
 
-class MemoSaveTest : public FormFixture {
+class MemoSaveTest : public FormFixture
+{
 protected:
     void SetUp() override
     {
@@ -221,14 +223,16 @@ TEST_F(MemoSaveTest, ReplacedMemoKeepsItsPermissions)
     ASSERT_EQ(chmod(QFile::encodeName(memoOf("本棚")).constData(), 0640), 0);
     show(blank(Qt::red));
     EXPECT_TRUE(saveThroughWindow("本棚").isEmpty());
-    struct stat after {};
+    struct stat after {
+    };
     ASSERT_EQ(stat(QFile::encodeName(memoOf("本棚")).constData(), &after), 0);
     EXPECT_EQ(after.st_mode & 07777, 0640u);
     EXPECT_TRUE(samePicture(memo::readMemo(memoOf("本棚")), blank(Qt::red)));
 }
 
 // The user may keep the memos elsewhere and link the memo folder to them.
-class LinkedMemoFolderTest : public MemoSaveTest {
+class LinkedMemoFolderTest : public MemoSaveTest
+{
 protected:
     void makeMemoFolder() override
     {

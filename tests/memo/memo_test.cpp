@@ -12,7 +12,8 @@
 #include "memo/memo_files.h"
 #include "support/form_fixture.h"
 
-namespace {
+namespace
+{
 
 const QString kNewMemo = QStringLiteral("新規作成です。");
 const QString kSaveFailed = QStringLiteral("手書きメモ・ファイルの保存でエラーが発生しました。");
@@ -44,7 +45,8 @@ QByteArray fileBytes(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-class MemoTest : public FormFixture {
+class MemoTest : public FormFixture
+{
 protected:
     void SetUp() override
     {

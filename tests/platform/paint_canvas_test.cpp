@@ -6,7 +6,8 @@
 
 #include "platform/paint_window.h"
 
-namespace {
+namespace
+{
 
 QImage blank(int width, int height)
 {
@@ -29,7 +30,8 @@ void stroke(QWidget* canvas, QPoint from, QPoint to)
 }
 
 // The editor window is built but never shown.
-class PaintCanvasTest : public ::testing::Test {
+class PaintCanvasTest : public ::testing::Test
+{
 protected:
     void SetUp() override
     {

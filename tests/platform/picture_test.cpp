@@ -14,7 +14,8 @@
 #include "platform/picture.h"
 #include "support/test_pictures.h"
 
-namespace {
+namespace
+{
 
 class PictureLoaderTest : public ::testing::Test
 {

@@ -79,8 +79,8 @@ protected:
     // Saves a memo as the program does: a new file renamed over the old.
     void saveMemo(const QString& title, const QByteArray& content)
     {
-        const QString path =
-            store::backup::memoFolderOf(folder()) + QLatin1Char('/') + title + QStringLiteral(".ole");
+        const QString path = store::backup::memoFolderOf(folder()) + QLatin1Char('/') + title +
+                             QStringLiteral(".ole");
         QFile staged(path + QStringLiteral(".tmp"));
         ASSERT_TRUE(staged.open(QIODevice::WriteOnly));
         staged.write(content);
@@ -139,15 +139,16 @@ TEST_F(BackupTest, RetentionKeepsTheNewestOfEachKind)
         const int total = std::max(row.operations, row.dailies);
         for (int i = 0; i < total; ++i) {
             const QDateTime when = kStart.addDays(i);
-            const store::backup::Kind kinds[] = {store::backup::Kind::Operation, store::backup::Kind::Daily};
+            const store::backup::Kind kinds[] = {store::backup::Kind::Operation,
+                                                 store::backup::Kind::Daily};
             for (const store::backup::Kind kind : kinds) {
                 const bool daily = kind == store::backup::Kind::Daily;
                 if (i >= (daily ? row.dailies : row.operations))
                     continue;
                 ASSERT_TRUE(store::backup::takeBackup(folder(), kind,
-                                               daily ? store::backup::dailyReason()
-                                                     : QStringLiteral("op%1").arg(i),
-                                               daily ? when.addSecs(60) : when)
+                                                      daily ? store::backup::dailyReason()
+                                                            : QStringLiteral("op%1").arg(i),
+                                                      daily ? when.addSecs(60) : when)
                                 .info);
             }
         }
@@ -172,8 +173,8 @@ TEST_F(BackupTest, DailyBackupIsTakenOncePerDate)
     EXPECT_TRUE(store::backup::takeDailyBackupIfDue(folder(), kStart));
     EXPECT_FALSE(store::backup::takeDailyBackupIfDue(folder(), kStart.addSecs(3600)));
     // An operation backup that day is no daily one.
-    ASSERT_TRUE(store::backup::takeBackup(folder(), store::backup::Kind::Operation, QStringLiteral("x"),
-                                   kStart.addDays(1))
+    ASSERT_TRUE(store::backup::takeBackup(folder(), store::backup::Kind::Operation,
+                                          QStringLiteral("x"), kStart.addDays(1))
                     .info);
     EXPECT_TRUE(store::backup::takeDailyBackupIfDue(folder(), kStart.addDays(1).addSecs(10)));
     EXPECT_EQ(backupNames().size(), 3);
@@ -197,8 +198,8 @@ TEST_F(BackupTest, BackupWhileAnotherConnectionWritesIsOneCommittedState)
         const store::backup::BackupResult result = store::backup::takeBackup(
             folder(), store::backup::Kind::Operation, QStringLiteral("r"), kStart.addSecs(i));
         ASSERT_TRUE(result.info) << result.error.toStdString();
-        const QString copy = store::backup::backupFolder(folder()) + QLatin1Char('/') + result.info->name +
-                             QStringLiteral("/QUILMO.mdb");
+        const QString copy = store::backup::backupFolder(folder()) + QLatin1Char('/') +
+                             result.info->name + QStringLiteral("/QUILMO.mdb");
         SqliteDatabase db(copy);
         SqliteStatement check = db.prepare(QStringLiteral("PRAGMA integrity_check"));
         ASSERT_TRUE(check.step());
@@ -234,7 +235,8 @@ TEST_F(BackupTest, RestoreAfterCategoryDeleteBringsEveryTitleAndMemoBack)
     saveMemo(QStringLiteral("t1"), "new picture");
     saveMemo(QStringLiteral("k0"), "added later");
 
-    EXPECT_EQ(store::backup::restoreBackup(folder(), taken.info->name, kStart.addSecs(60)), QString());
+    EXPECT_EQ(store::backup::restoreBackup(folder(), taken.info->name, kStart.addSecs(60)),
+              QString());
     EXPECT_EQ(allRows(), before);
     EXPECT_EQ(memo(QStringLiteral("t1")), QByteArray("old picture"));
     EXPECT_EQ(memo(QStringLiteral("k0")), QByteArray("missing"));
@@ -260,8 +262,8 @@ TEST_F(BackupTest, FailedBackupLeavesCatalogueAndOlderBackupsAlone)
     addTitles(QStringLiteral("c"), 3000, QStringLiteral("t"));
     saveMemo(QStringLiteral("t1"), QByteArray(200000, 'm'));
     for (int i = 0; i < store::backup::kKeptOperationBackups; ++i)
-        ASSERT_TRUE(store::backup::takeBackup(folder(), store::backup::Kind::Operation, QStringLiteral("x"),
-                                       kStart.addSecs(i))
+        ASSERT_TRUE(store::backup::takeBackup(folder(), store::backup::Kind::Operation,
+                                              QStringLiteral("x"), kStart.addSecs(i))
                         .info);
     const QStringList names = backupNames();
     const QByteArray hash = fileHash(catalogue());

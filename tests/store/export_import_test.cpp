@@ -91,7 +91,8 @@ protected:
         EXPECT_EQ(data.error, QString());
         CatalogueDb db(catalogue(into));
         const store::transfer::ImportSummary plan = store::transfer::planImport(db, data);
-        const store::transfer::ImportSummary done = store::transfer::runImport(db, data, memos(into));
+        const store::transfer::ImportSummary done =
+            store::transfer::runImport(db, data, memos(into));
         EXPECT_EQ(plan.titles, done.titles);
         EXPECT_EQ(plan.existing, done.existing);
         return done;

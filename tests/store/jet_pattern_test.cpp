@@ -8,7 +8,8 @@
 
 #include "store/jet_pattern.h"
 
-namespace {
+namespace
+{
 
 bool like(const char* pattern, const char* text)
 {

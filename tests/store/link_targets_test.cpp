@@ -2,7 +2,8 @@
 
 #include "store/link_targets.h"
 
-namespace {
+namespace
+{
 
 TEST(LinkTargets, SplitPutsFirstLineInTextAndTheRestInTheList)
 {

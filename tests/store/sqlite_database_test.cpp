@@ -6,9 +6,11 @@
 
 #include "store/sqlite_database.h"
 
-namespace {
+namespace
+{
 
-class DatabaseBytesTest : public ::testing::Test {
+class DatabaseBytesTest : public ::testing::Test
+{
 protected:
     void SetUp() override { ASSERT_TRUE(folder.isValid()); }
 

@@ -20,12 +20,12 @@
 #include "store/catalogue_db.h"
 #include "store/category_queries.h"
 #include "store/name_lookup.h"
+#include "store/name_order.h"
 #include "store/pg_catalogue.h"
 #include "store/pg_database.h"
 #include "store/search_all.h"
 #include "store/server_memo.h"
 #include "store/text_fold.h"
-#include "store/name_order.h"
 #include "store/title_queries.h"
 
 namespace

@@ -6,8 +6,8 @@
 
 #include <QStringList>
 
-#include "store/text_fold.h"
 #include "store/name_order.h"
+#include "store/text_fold.h"
 
 namespace
 {

@@ -15,7 +15,8 @@
 
 // A program folder of its own for each case, a first-start catalogue in it,
 // fake services, and a main window over both.
-class FormFixture : public ::testing::Test {
+class FormFixture : public ::testing::Test
+{
 protected:
     void SetUp() override;
 

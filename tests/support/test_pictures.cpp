@@ -5,9 +5,11 @@
 #include <QImage>
 #include <QtEndian>
 
-namespace {
+namespace
+{
 
-class Words {
+class Words
+{
 public:
     Words() : m_stream(&m_bytes, QIODevice::WriteOnly)
     {
@@ -36,14 +38,14 @@ QByteArray smallMetafile(int width, int height, QColor fill)
 {
     // Records: size in 16-bit words, function number, parameters.
     Words records;
-    records.u32(5).u16(0x020B).u16(0).u16(0);                // SETWINDOWORG y, x
-    records.u32(5).u16(0x020C).u16(height).u16(width);       // SETWINDOWEXT y, x
-    const quint32 colour = quint32(fill.red()) | (quint32(fill.green()) << 8) |
-                           (quint32(fill.blue()) << 16);
-    records.u32(7).u16(0x02FC).u16(0).u32(colour).u16(0);    // CREATEBRUSHINDIRECT solid
-    records.u32(4).u16(0x012D).u16(0);                       // SELECTOBJECT 0
+    records.u32(5).u16(0x020B).u16(0).u16(0);          // SETWINDOWORG y, x
+    records.u32(5).u16(0x020C).u16(height).u16(width); // SETWINDOWEXT y, x
+    const quint32 colour =
+        quint32(fill.red()) | (quint32(fill.green()) << 8) | (quint32(fill.blue()) << 16);
+    records.u32(7).u16(0x02FC).u16(0).u32(colour).u16(0);            // CREATEBRUSHINDIRECT solid
+    records.u32(4).u16(0x012D).u16(0);                               // SELECTOBJECT 0
     records.u32(7).u16(0x041B).u16(height).u16(width).u16(0).u16(0); // RECTANGLE b, r, t, l
-    records.u32(3).u16(0x0000);                              // EOF
+    records.u32(3).u16(0x0000);                                      // EOF
 
     const quint32 totalWords = quint32(9 + records.bytes().size() / 2);
     Words header;
@@ -62,10 +64,10 @@ QByteArray smallMetafile(int width, int height, QColor fill)
 
 QByteArray onePixelGif()
 {
-    static const unsigned char bytes[] = {
-        'G',  'I',  'F',  '8',  '9',  'a',  0x01, 0x00, 0x01, 0x00, 0x80, 0x00,
-        0x00, 0xFF, 0xFF, 0xFF, 0x00, 0x00, 0x00, 0x2C, 0x00, 0x00, 0x00, 0x00,
-        0x01, 0x00, 0x01, 0x00, 0x00, 0x02, 0x02, 0x44, 0x01, 0x00, 0x3B};
+    static const unsigned char bytes[] = {'G',  'I',  'F',  '8',  '9',  'a',  0x01, 0x00, 0x01,
+                                          0x00, 0x80, 0x00, 0x00, 0xFF, 0xFF, 0xFF, 0x00, 0x00,
+                                          0x00, 0x2C, 0x00, 0x00, 0x00, 0x00, 0x01, 0x00, 0x01,
+                                          0x00, 0x00, 0x02, 0x02, 0x44, 0x01, 0x00, 0x3B};
     return QByteArray(reinterpret_cast<const char*>(bytes), sizeof bytes);
 }
 

@@ -31,12 +31,28 @@ TEST(ListBoxTest, EntriesKeepTheKeysTheyWereListedWith)
         int rowOfKey7;
     };
     const Step steps[] = {
-        {"keyed", [&] { list.setItems({"a", "b", "c"}, {7, 8, 9}); }, "a=7 b=8 c=9", 0},
+        {"keyed",
+         [&] {
+             list.setItems({"a", "b", "c"}, {7, 8, 9});
+         },
+         "a=7 b=8 c=9", 0},
         {"insert first", [&] { list.insertItem(0, "x"); }, "x=0 a=7 b=8 c=9", 1},
         {"insert past the end", [&] { list.insertItem(99, "y"); }, "x=0 a=7 b=8 c=9 y=0", 1},
-        {"append", [&] { list.addItems({"p", "q"}); }, "x=0 a=7 b=8 c=9 y=0 p=0 q=0", 1},
-        {"keys of another length", [&] { list.setItems({"a", "b"}, {7}); }, "a=7 b=0", 0},
-        {"plain items", [&] { list.setItems({"a", "b"}); }, "a=0 b=0", -1},
+        {"append",
+         [&] {
+             list.addItems({"p", "q"});
+         },
+         "x=0 a=7 b=8 c=9 y=0 p=0 q=0", 1},
+        {"keys of another length",
+         [&] {
+             list.setItems({"a", "b"}, {7});
+         },
+         "a=7 b=0", 0},
+        {"plain items",
+         [&] {
+             list.setItems({"a", "b"});
+         },
+         "a=0 b=0", -1},
         {"cleared", [&] { list.clear(); }, "", -1},
     };
     for (const Step& step : steps) {

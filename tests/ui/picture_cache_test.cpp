@@ -12,12 +12,12 @@
 #include <QPushButton>
 
 #include "images/image_list.h"
-#include "ui/picture_cache.h"
 #include "launch/thumbnail.h"
 #include "support/form_fixture.h"
 #include "support/test_pictures.h"
 #include "ui/main/tab_area.h"
 #include "ui/picture_browser.h"
+#include "ui/picture_cache.h"
 
 namespace
 {

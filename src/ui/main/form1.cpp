@@ -5,14 +5,14 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QContextMenuEvent>
-#include <QMenu>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QDir>
 #include <QFile>
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabBar>
@@ -72,8 +72,7 @@ Form1::Form1(const Services& services, QString dataFolder, QWidget* parent)
 
 Form1::Form1(const Services& services, QString dataFolder, QString sharedFolder, QWidget* parent)
     : QWidget(parent), pictureCache(services.pictures), m_services(services),
-      m_dataFolder(std::move(dataFolder)),
-      m_sharedFolder(std::move(sharedFolder))
+      m_dataFolder(std::move(dataFolder)), m_sharedFolder(std::move(sharedFolder))
 {
     installFontSubstitutes();
     setObjectName(QStringLiteral("Form1"));
@@ -124,7 +123,6 @@ Form1::Form1(const Services& services, QString dataFolder, QString sharedFolder,
     QWidget::setTabOrder(Combo2, Combo1);
     QWidget::setTabOrder(Combo1, Command1);
     Combo2->setFocus();
-
 }
 
 Form1::~Form1() = default;
@@ -392,8 +390,8 @@ void Form1::closeEvent(QCloseEvent* event)
 void Form1::contextMenuEvent(QContextMenuEvent* event)
 {
     QMenu menu(this);
-    const QList<QAction*> groups[] = {{SearchAllAction, BrokenLinksAction}, {RestoreAction},
-                                      {ExportAction, ImportAction}};
+    const QList<QAction*> groups[] = {
+        {SearchAllAction, BrokenLinksAction}, {RestoreAction}, {ExportAction, ImportAction}};
     for (const QList<QAction*>& group : groups) {
         if (!menu.isEmpty())
             menu.addSeparator();

@@ -28,7 +28,8 @@ class TabArea;
 // The main window. It is the program's whole working state: every procedure
 // reads its inputs from these elements and writes its results back into them.
 // The elements keep the names the catalogue's procedures know them by.
-class Form1 : public QWidget {
+class Form1 : public QWidget
+{
     Q_OBJECT
 public:
     // dataFolder holds the catalogue file, the memo folder and the help page.

@@ -8,7 +8,8 @@
 // The five-page tab area. Elements on its pages are placed in twips relative
 // to the whole tab area, tab strip included, as the window's tables give them;
 // the area moves them onto their page once it knows where its pages sit.
-class TabArea : public QTabWidget {
+class TabArea : public QTabWidget
+{
     Q_OBJECT
 public:
     using QTabWidget::QTabWidget;
