@@ -26,6 +26,8 @@ QUILMO_PACKAGES=(
   # The fuzz targets are built with clang; libFuzzer and the sanitizers'
   # runtimes are only recommended by it.
   clang libclang-rt-dev
+  # CI checks that the sources are laid out as .clang-format says.
+  clang-format
   fonts-ipafont-gothic adwaita-icon-theme
   # libwmf needs the standard PostScript fonts even to draw a metafile without text.
   fonts-urw-base35
