@@ -302,6 +302,7 @@ struct Matcher {
 
 struct JetPattern::Compiled {
     Matcher matcher;
+    std::u32string longestLiteral;
 };
 
 std::optional<JetPattern> JetPattern::compile(QStringView pattern)
@@ -309,9 +310,28 @@ std::optional<JetPattern> JetPattern::compile(QStringView pattern)
     auto compiled = ::compile(pattern.toString().toStdU32String());
     if (!compiled)
         return std::nullopt;
+    std::u32string longest;
+    std::u32string run;
+    for (const Pattern::Item& item : compiled->items) {
+        if (item.kind == Pattern::Kind::Literal) {
+            run += item.literal;
+            continue;
+        }
+        if (run.size() > longest.size())
+            longest = run;
+        run.clear();
+    }
+    if (run.size() > longest.size())
+        longest = run;
     JetPattern result;
-    result.m_compiled = std::make_shared<const Compiled>(Compiled{Matcher(*compiled)});
+    result.m_compiled =
+        std::make_shared<const Compiled>(Compiled{Matcher(*compiled), std::move(longest)});
     return result;
+}
+
+const std::u32string& JetPattern::longestLiteral() const
+{
+    return m_compiled->longestLiteral;
 }
 
 bool JetPattern::matchesFolded(const std::u32string& folded) const

@@ -26,6 +26,10 @@ public:
     static std::optional<JetPattern> compile(QStringView pattern);
     // text already folded under the comparison rule (foldForComparisonUcs4).
     bool matchesFolded(const std::u32string& folded) const;
+    // The longest run of plain characters, folded, that every matching text
+    // holds in its folded form; empty when the pattern has none. A store
+    // that cannot run the pattern itself narrows the candidates by it.
+    const std::u32string& longestLiteral() const;
 
 private:
     struct Compiled;

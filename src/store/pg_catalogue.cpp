@@ -4,13 +4,10 @@
 #include <unordered_map>
 #include <vector>
 
-#include <QJsonArray>
-#include <QJsonDocument>
-
 #include "store/catalogue_db.h"
+#include "store/jet_pattern.h"
 #include "store/name_order.h"
 #include "store/schema.h"
-#include "store/sql_functions.h"
 #include "store/text_fold.h"
 
 using namespace store::schema;
@@ -187,47 +184,51 @@ PgResult titlesOfKey(PgCatalogue& db, const QString& condition, const PgValue& b
 
 const QString kKeyOfCategoryRow = QStringLiteral("(SELECT name_key FROM カテゴリ WHERE id = $1)");
 
-// Which of the texts match the search pattern, by the catalogue's own
-// matcher: run in a SQLite connection in memory over all the texts in one
-// statement, it compiles the pattern once rather than once a text. Each
-// candidate is a JSON array of its texts (a name, and a description or
-// null); a candidate matches when any of its first `columns` texts does.
-// Returns the indexes of those that match; throws DbError for a malformed
-// pattern, as the file's query does.
-std::vector<std::size_t> matchingIndexes(const QString& pattern, const QJsonArray& candidates,
-                                         int columns)
+// The search pattern of a search text, compiled once for every candidate;
+// throws DbError for a malformed one, as the file's query does.
+JetPattern searchPattern(const QString& searchText)
 {
-    SqliteDatabase memory(QStringLiteral(":memory:"), SqliteDatabase::OpenMode::CreateIfMissing);
-    registerRuleFunctions(memory);
-    QStringList tests;
-    for (int column = 0; column < columns; ++column)
-        tests.append(QStringLiteral("jetlike(?1, json_extract(value, '$[%1]'))").arg(column));
-    auto query = memory.prepare(QStringLiteral("SELECT key FROM json_each(?2) WHERE %1")
-                                    .arg(tests.join(QStringLiteral(" OR "))));
-    query.bind(1, pattern);
-    query.bindBytes(2, QJsonDocument(candidates).toJson(QJsonDocument::Compact));
-    std::vector<std::size_t> indexes;
-    while (query.step())
-        indexes.push_back(std::size_t(query.integer(0)));
-    return indexes;
+    const auto pattern = JetPattern::compile(QLatin1Char('*') + searchText + QLatin1Char('*'));
+    if (!pattern)
+        throw DbError("malformed pattern");
+    return *pattern;
+}
+
+bool matches(const JetPattern& pattern, const PgResult& result, int row, int column)
+{
+    return !result.isNull(row, column) &&
+           pattern.matchesFolded(foldForComparisonUcs4(result.text(row, column)));
+}
+
+// The titles of a category (by the key condition) that may match: those
+// whose folded name holds the pattern's longest plain run, which every
+// match holds, so that the server sends only those; the pattern itself
+// decides in the program.
+PgResult candidateTitles(PgCatalogue& db, const QString& condition, const PgValue& bound,
+                         const JetPattern& pattern)
+{
+    const QString literal = fromCodePoints(pattern.longestLiteral());
+    if (literal.isEmpty() || literal.contains(QChar(0)))
+        return titlesOfKey(db, condition, bound);
+    return db.connection().exec(
+        QStringLiteral("SELECT id, %1, %2 FROM %3 WHERE %4 = %5 AND strpos(%6, $2) > 0")
+            .arg(kTitleName, kCategoryName, kTitleTable, kCategoryKey, condition, kNameKey),
+        {bound, PgValue::text(literal)});
 }
 
 // The hits in the order the file's index gives them: by category, then by
 // name, each compared as SQLite's NOCASE does, then by row.
-QList<NamedRow> matching(const PgResult& result, const QString& searchText)
+QList<NamedRow> matching(const PgResult& result, const JetPattern& pattern)
 {
-    const QString pattern = QLatin1Char('*') + searchText + QLatin1Char('*');
     struct Hit {
         QByteArray category;
         QByteArray name;
         NamedRow row;
     };
-    QJsonArray candidates;
-    for (int i = 0; i < result.rows(); ++i)
-        candidates.append(QJsonArray{result.text(i, 1)});
     std::vector<Hit> hits;
-    for (const std::size_t index : matchingIndexes(pattern, candidates, 1)) {
-        const int i = int(index);
+    for (int i = 0; i < result.rows(); ++i) {
+        if (!matches(pattern, result, i, 1))
+            continue;
         const QString name = result.text(i, 1);
         hits.push_back({nocase(result.text(i, 2)), nocase(name), {result.integer(i, 0), name}});
     }
@@ -370,14 +371,17 @@ QList<NamedRow> listTitleRowsOfCategoryRow(PgCatalogue& db, qint64 categoryRow)
 
 QList<NamedRow> searchTitleRows(PgCatalogue& db, const QString& category, const QString& searchText)
 {
-    return matching(titlesOfKey(db, QStringLiteral("$1"), PgValue::text(key(category))),
-                    searchText);
+    const JetPattern pattern = searchPattern(searchText);
+    return matching(
+        candidateTitles(db, QStringLiteral("$1"), PgValue::text(key(category)), pattern), pattern);
 }
 
 QList<NamedRow> searchTitleRowsOfCategoryRow(PgCatalogue& db, qint64 categoryRow,
                                              const QString& searchText)
 {
-    return matching(titlesOfKey(db, kKeyOfCategoryRow, PgValue::integer(categoryRow)), searchText);
+    const JetPattern pattern = searchPattern(searchText);
+    return matching(candidateTitles(db, kKeyOfCategoryRow, PgValue::integer(categoryRow), pattern),
+                    pattern);
 }
 
 std::optional<TitleRecord> readTitle(PgCatalogue& db, const QString& name)
@@ -605,7 +609,7 @@ QList<FoundTitle> searchAllTitles(PgCatalogue& db, const QString& searchText)
                        "ON c.%6 = t.%7 ORDER BY t.id")
             .arg(kTitleName, kDescription, kCategoryName, kTitleTable, kCategoryTable, kNameKey,
                  kCategoryKey));
-    const QString pattern = QLatin1Char('*') + searchText + QLatin1Char('*');
+    const JetPattern pattern = searchPattern(searchText);
     struct Group {
         QByteArray key;
         QList<FoundTitle> titles;
@@ -614,13 +618,9 @@ QList<FoundTitle> searchAllTitles(PgCatalogue& db, const QString& searchText)
     // Titles go to their category row, or where none is theirs, to their
     // category as stored.
     std::unordered_map<QString, std::size_t> groupOf;
-    QJsonArray candidates;
-    for (int i = 0; i < result.rows(); ++i)
-        candidates.append(QJsonArray{result.text(i, 1), result.isNull(i, 2)
-                                                            ? QJsonValue(QJsonValue::Null)
-                                                            : QJsonValue(result.text(i, 2))});
-    for (const std::size_t index : matchingIndexes(pattern, candidates, 2)) {
-        const int i = int(index);
+    for (int i = 0; i < result.rows(); ++i) {
+        if (!matches(pattern, result, i, 1) && !matches(pattern, result, i, 2))
+            continue;
         const QString name = result.text(i, 1);
         const bool owned = !result.isNull(i, 4);
         const QString category = owned ? result.text(i, 5) : result.text(i, 3);
