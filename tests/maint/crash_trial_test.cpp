@@ -26,13 +26,14 @@
 
 #include <gtest/gtest.h>
 
-#include "maint/drive_conversion.h"
 #include "store/catalogue_db.h"
 #include "store/category_queries.h"
+#include "store/drive_conversion.h"
 #include "store/schema.h"
 #include "store/title_queries.h"
 
-namespace {
+namespace
+{
 
 using Random = std::mt19937_64;
 
@@ -74,8 +75,8 @@ struct Operation {
     std::string describe; // the line the child reports once it is done
 };
 
-const QString kColumns[] = {store::schema::kThumbnailPath, store::schema::kLinkTargets, store::schema::kLaunchOptions,
-                            store::schema::kWorkingFolder};
+const QString kColumns[] = {store::schema::kThumbnailPath, store::schema::kLinkTargets,
+                            store::schema::kLaunchOptions, store::schema::kWorkingFolder};
 
 QString drive(Random& random, bool anyCase)
 {
@@ -185,8 +186,8 @@ void apply(Model& model, const Operation& op)
             QString& value = columnOf(title, op.column);
             const auto converted =
                 op.column == store::schema::kLinkTargets
-                    ? conversion::convertLinkTargets(value, op.oldPrefix, op.newPrefix)
-                    : conversion::convertPrefix(value, op.oldPrefix, op.newPrefix);
+                    ? store::conversion::convertLinkTargets(value, op.oldPrefix, op.newPrefix)
+                    : store::conversion::convertPrefix(value, op.oldPrefix, op.newPrefix);
             if (converted)
                 value = *converted;
         }
@@ -217,7 +218,7 @@ void perform(const QString& path, const Operation& op)
         store::deleteTitlesOfCategory(db, op.name);
         break;
     case Kind::Convert:
-        conversion::convertColumn(db, op.column, op.oldPrefix, op.newPrefix);
+        store::conversion::convertColumn(db, op.column, op.oldPrefix, op.newPrefix);
         break;
     }
 }
@@ -279,18 +280,19 @@ Model stored(const QString& path, QString& integrity)
     while (check.step())
         integrity += check.text(0);
     Model model;
-    auto titles =
-        db.prepare(QStringLiteral("SELECT %1, %2, %3, %4, %5, %6, %7 FROM %8")
-                       .arg(store::schema::kTitleName, store::schema::kDescription, store::schema::kThumbnailPath,
-                            store::schema::kLinkTargets, store::schema::kWorkingFolder, store::schema::kLaunchOptions,
-                            store::schema::kCategoryName, store::schema::kTitleTable));
+    auto titles = db.prepare(QStringLiteral("SELECT %1, %2, %3, %4, %5, %6, %7 FROM %8")
+                                 .arg(store::schema::kTitleName, store::schema::kDescription,
+                                      store::schema::kThumbnailPath, store::schema::kLinkTargets,
+                                      store::schema::kWorkingFolder, store::schema::kLaunchOptions,
+                                      store::schema::kCategoryName, store::schema::kTitleTable));
     while (titles.step()) {
         const TitleRecord title{titles.text(0), titles.text(1), titles.text(2), titles.text(3),
                                 titles.text(4), titles.text(5), titles.text(6)};
         model.titles[title.name] = title;
     }
-    auto categories = db.prepare(
-        QStringLiteral("SELECT %1 FROM %2").arg(store::schema::kCategoryName, store::schema::kCategoryTable));
+    auto categories =
+        db.prepare(QStringLiteral("SELECT %1 FROM %2")
+                       .arg(store::schema::kCategoryName, store::schema::kCategoryTable));
     while (categories.step())
         model.categories.push_back(categories.text(0));
     return model;
@@ -517,7 +519,8 @@ TEST(CrashTrial, TwoEditorsSavingTheSameTitlesLoseNoUpdate)
         for (int index = 0; index < race::kTitles; ++index) {
             auto query =
                 db.prepare(QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?1")
-                               .arg(store::schema::kDescription, store::schema::kTitleTable, store::schema::kTitleName));
+                               .arg(store::schema::kDescription, store::schema::kTitleTable,
+                                    store::schema::kTitleName));
             query.bind(1, race::titleName(index));
             ASSERT_TRUE(query.step());
             for (const QString& mark : query.text(0).split(QLatin1Char(' '), Qt::SkipEmptyParts))
