@@ -7,7 +7,7 @@
 #include <QStringList>
 
 #include "fuzz_input.h"
-#include "maint/drive_conversion.h"
+#include "store/drive_conversion.h"
 
 namespace
 {
@@ -52,18 +52,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const QString& newPrefix = texts[2];
 
     // Reading a field as meant touches a typed drive at most, never the rest.
-    const QString read = conversion::readDriveField(oldPrefix);
+    const QString read = store::conversion::readDriveField(oldPrefix);
     if (read.size() != oldPrefix.size() || read.mid(2) != oldPrefix.mid(2))
         fail("reading a field changed more than its drive", oldPrefix, read);
 
-    const auto converted = conversion::convertPrefix(value, oldPrefix, newPrefix);
+    const auto converted = store::conversion::convertPrefix(value, oldPrefix, newPrefix);
     if (converted.has_value() != startsWithPrefix(value, oldPrefix))
         fail("converted without the prefix, or not with it", value, converted.value_or(QString()));
     if (converted) {
         // The prefix goes whole and everything after it stays as it was, but
         // for the separators of a drive path moved into a "/" folder.
         QString rest = value.mid(oldPrefix.size());
-        if (conversion::movesWindowsPathToSlashFolder(oldPrefix, newPrefix))
+        if (store::conversion::movesWindowsPathToSlashFolder(oldPrefix, newPrefix))
             rest.replace(u'\\', u'/');
         if (*converted != newPrefix + rest)
             fail("the rest of the value changed", value, *converted);
@@ -72,7 +72,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             fail("a sound value became broken text", value, *converted);
     }
 
-    const auto targets = conversion::convertLinkTargets(value, oldPrefix, newPrefix);
+    const auto targets = store::conversion::convertLinkTargets(value, oldPrefix, newPrefix);
     const QStringList before = value.split(kLineEnd);
     bool any = false;
     for (const QString& line : before)
@@ -85,7 +85,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         if (after.size() != before.size())
             fail("the number of link targets changed", value, *targets);
         for (qsizetype i = 0; i < before.size(); ++i) {
-            const auto line = conversion::convertPrefix(before[i], oldPrefix, newPrefix);
+            const auto line = store::conversion::convertPrefix(before[i], oldPrefix, newPrefix);
             const QString expected = before[i].isEmpty() ? before[i] : line.value_or(before[i]);
             if (after[i] != expected)
                 fail("a link target was not converted on its own", before[i], after[i]);

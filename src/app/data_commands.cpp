@@ -7,6 +7,7 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 
+#include "app/catalogue_choice.h"
 #include "app/command_line.h"
 #include "app/data_folder.h"
 #include "store/backup.h"
@@ -44,7 +45,8 @@ int restore(const QString& dataFolder, const QString& name)
     return 0;
 }
 
-int exportTo(const QString& dataFolder, const QString& file)
+// catalogue: the file or server of this run, empty for the data folder's file.
+int exportTo(const QString& dataFolder, const QString& catalogue, const QString& file)
 {
     const bool csv = file.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive);
     if (!csv && !file.endsWith(QStringLiteral(".json"), Qt::CaseInsensitive)) {
@@ -53,7 +55,7 @@ int exportTo(const QString& dataFolder, const QString& file)
     }
     store::transfer::ExportReport report;
     try {
-        CatalogueDb db(catalogueFilePath(dataFolder));
+        CatalogueDb db(catalogue.isEmpty() ? catalogueFilePath(dataFolder) : catalogue);
         report =
             csv ? store::transfer::exportCsv(db, file)
                 : store::transfer::exportJson(db, file, store::backup::memoFolderOf(dataFolder));
@@ -108,6 +110,7 @@ int runDataCommand(const CommandLine& commandLine)
     if (commandLine.listBackups)
         return listBackups(dataFolder);
     if (!commandLine.exportFile.isEmpty())
-        return exportTo(dataFolder, commandLine.exportFile);
+        return exportTo(dataFolder, chooseCatalogue(dataFolder, commandLine.catalogue),
+                        commandLine.exportFile);
     return restore(dataFolder, commandLine.restoreName);
 }

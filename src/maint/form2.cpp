@@ -11,9 +11,9 @@
 
 #include "catalogue/backup_ops.h"
 #include "help/help_page.h"
-#include "maint/drive_conversion.h"
 #include "platform/dialogs.h"
 #include "store/catalogue_db.h"
+#include "store/drive_conversion.h"
 #include "store/schema.h"
 #include "ui/look.h"
 #include "ui/main/form1.h"
@@ -87,9 +87,9 @@ QString explanationText()
                           "法もありますが、この「コンバージョン機能」で簡単に変換できます。");
 }
 
-QString slipMessage(conversion::PrefixSlip slip)
+QString slipMessage(store::conversion::PrefixSlip slip)
 {
-    using conversion::PrefixSlip;
+    using store::conversion::PrefixSlip;
     switch (slip) {
     case PrefixSlip::None:
         break;
@@ -267,8 +267,8 @@ void Form2::convertRow(QLineEdit* oldField, QLineEdit* newField, const QString& 
     // The fields are used as typed: " " is a prefix too (the stored blank).
     // Only a drive typed full-width is read half-width, before any check, so
     // that "Ｃ" finds the "C:\" paths and "Ｄ" never reaches the catalogue.
-    const QString oldPrefix = conversion::readDriveField(oldField->text());
-    const QString newPrefix = conversion::readDriveField(newField->text());
+    const QString oldPrefix = store::conversion::readDriveField(oldField->text());
+    const QString newPrefix = store::conversion::readDriveField(newField->text());
     if (oldPrefix.isEmpty()) {
         dialogs.inform(this, QStringLiteral("旧ドライブ（左欄）を入力してください。"));
         return;
@@ -280,17 +280,17 @@ void Form2::convertRow(QLineEdit* oldField, QLineEdit* newField, const QString& 
 
     // A slip here rewrites every matched path at once and cannot be undone,
     // so it is refused before the catalogue is opened.
-    if (const QString slip = slipMessage(conversion::checkPrefixes(oldPrefix, newPrefix));
+    if (const QString slip = slipMessage(store::conversion::checkPrefixes(oldPrefix, newPrefix));
         !slip.isEmpty()) {
         dialogs.inform(this, slip);
         return;
     }
 
     Module1::BackupBeforeOperation(m_form, QStringLiteral("ドライブ変換"));
-    conversion::ColumnConversion result;
+    store::conversion::ColumnConversion result;
     try {
         CatalogueDb db(m_form.databasePath());
-        result = conversion::convertStoredColumn(db, column, oldPrefix, newPrefix);
+        result = store::conversion::convertStoredColumn(db, column, oldPrefix, newPrefix);
     } catch (const DbError&) {
         // The conversion ran in one transaction, so nothing has changed.
         dialogs.inform(this,

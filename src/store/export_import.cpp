@@ -1,5 +1,7 @@
 #include "store/export_import.h"
 
+#include <algorithm>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -10,6 +12,7 @@
 #include <QSaveFile>
 #include <QSet>
 
+#include "store/pg_catalogue.h"
 #include "store/schema.h"
 #include "store/sqlite_database.h"
 #include "store/text_fold.h"
@@ -114,12 +117,68 @@ QString writeFile(const QString& file, const QByteArray& content)
     return {};
 }
 
-QList<QByteArray> readColumn(SqliteDatabase& db, const QString& sql)
+// The rows of a query on either engine, each value as stored. A file's rows
+// come in the order they were added; so do a server's where its table keeps
+// an id, the others in the order of their first column.
+QList<QList<QByteArray>> readRows(SqliteDatabase& db, const QString& table,
+                                  const QStringList& columns)
+{
+    const QString select = QStringLiteral("SELECT %1 FROM %2 ORDER BY ")
+                               .arg(columns.join(QStringLiteral(", ")), table);
+    QList<QList<QByteArray>> rows;
+    if (PgCatalogue* server = db.server()) {
+        const PgResult result = server->connection().exec(
+            select + (table == kOptionTable ? columns.first() : QStringLiteral("id")));
+        for (int i = 0; i < result.rows(); ++i) {
+            QList<QByteArray> row;
+            for (int c = 0; c < int(columns.size()); ++c)
+                row << result.bytes(i, c);
+            rows << row;
+        }
+        return rows;
+    }
+    SqliteStatement statement = db.prepare(select + QStringLiteral("rowid"));
+    while (statement.step()) {
+        QList<QByteArray> row;
+        for (int c = 0; c < int(columns.size()); ++c)
+            row << statement.columnBytes(c);
+        rows << row;
+    }
+    return rows;
+}
+
+// Runs the reads of an export. On a server they share one snapshot, so a
+// title another PC adds or removes meanwhile is in every list or in none.
+template <typename Reads> void readAtOnce(SqliteDatabase& db, Reads reads)
+{
+    PgCatalogue* server = db.server();
+    if (!server) {
+        reads();
+        return;
+    }
+    server->connection().transaction([&] {
+        server->connection().exec(
+            QStringLiteral("SET TRANSACTION ISOLATION LEVEL REPEATABLE READ READ ONLY"));
+        reads();
+    });
+}
+
+QHash<QString, QByteArray> readServerMemos(PgCatalogue& server)
+{
+    // As base64: the text form of bytea would have to be decoded by hand.
+    const PgResult result = server.connection().exec(
+        QStringLiteral("SELECT title_key, encode(png, 'base64') FROM %1").arg(kServerMemoTable));
+    QHash<QString, QByteArray> memos;
+    for (int i = 0; i < result.rows(); ++i)
+        memos.insert(result.text(i, 0), QByteArray::fromBase64(result.bytes(i, 1)));
+    return memos;
+}
+
+QList<QByteArray> readColumn(SqliteDatabase& db, const QString& table, const QString& column)
 {
     QList<QByteArray> values;
-    SqliteStatement statement = db.prepare(sql);
-    while (statement.step())
-        values << statement.columnBytes(0);
+    for (const QList<QByteArray>& row : readRows(db, table, {column}))
+        values << row[0];
     return values;
 }
 
@@ -128,13 +187,11 @@ QList<TitleBytes> readTitles(SqliteDatabase& db)
     QStringList names;
     for (const QString* column : kColumns)
         names << *column;
-    SqliteStatement statement = db.prepare(QStringLiteral("SELECT %1 FROM %2 ORDER BY rowid")
-                                               .arg(names.join(QStringLiteral(", ")), kTitleTable));
     QList<TitleBytes> titles;
-    while (statement.step()) {
+    for (const QList<QByteArray>& row : readRows(db, kTitleTable, names)) {
         TitleBytes title;
         for (int i = 0; i < 7; ++i)
-            title.columns[i] = statement.columnBytes(i);
+            title.columns[i] = row[i];
         titles << title;
     }
     return titles;
@@ -353,8 +410,7 @@ QString ruleKey(const QByteArray& bytes)
 QSet<QString> storedKeys(SqliteDatabase& db, const QString& table, const QString& column)
 {
     QSet<QString> keys;
-    for (const QByteArray& name :
-         readColumn(db, QStringLiteral("SELECT %1 FROM %2").arg(column, table)))
+    for (const QByteArray& name : readColumn(db, table, column))
         keys.insert(ruleKey(name));
     return keys;
 }
@@ -366,6 +422,16 @@ struct Additions {
     ImportSummary summary;
 };
 
+// A server stores text alone: bytes that are not UTF-8, or a NUL, would be
+// refused there and take the whole import with them.
+bool storable(SqliteDatabase& db, const QByteArray& value)
+{
+    return !db.server() || (isUtf8(value) && !value.contains('\0'));
+}
+
+const QString kNotStorable = QStringLiteral("%1 %2: UTF-8 でない文字か NUL を含むため、サーバーの"
+                                            "カタログには取り込めません");
+
 Additions compare(SqliteDatabase& db, const ImportData& data)
 {
     Additions additions;
@@ -373,7 +439,9 @@ Additions compare(SqliteDatabase& db, const ImportData& data)
     summary.unreadable = data.unreadable;
     QSet<QString> categories = storedKeys(db, kCategoryTable, kCategoryName);
     for (const QByteArray& name : data.categories) {
-        if (!categories.contains(ruleKey(name))) {
+        if (!storable(db, name)) {
+            summary.unreadable << kNotStorable.arg(QStringLiteral("カテゴリ"), shownName(name));
+        } else if (!categories.contains(ruleKey(name))) {
             categories.insert(ruleKey(name));
             additions.categories << name;
         } else {
@@ -382,7 +450,13 @@ Additions compare(SqliteDatabase& db, const ImportData& data)
     }
     QSet<QString> titles = storedKeys(db, kTitleTable, kTitleName);
     for (const TitleBytes& title : data.titles) {
-        if (!titles.contains(ruleKey(title.name()))) {
+        const bool text =
+            std::all_of(std::begin(title.columns), std::end(title.columns),
+                        [&](const QByteArray& column) { return storable(db, column); });
+        if (!text) {
+            summary.unreadable << kNotStorable.arg(QStringLiteral("タイトル"),
+                                                   shownName(title.name()));
+        } else if (!titles.contains(ruleKey(title.name()))) {
             titles.insert(ruleKey(title.name()));
             additions.titles << &title;
             if (!title.memoFile.isEmpty() && !data.memoFolder.isEmpty())
@@ -393,7 +467,8 @@ Additions compare(SqliteDatabase& db, const ImportData& data)
     }
     QSet<QString> options = storedKeys(db, kOptionTable, kOptionName);
     for (const auto& option : data.options) {
-        if (!options.contains(ruleKey(option.first))) {
+        if (storable(db, option.first) && storable(db, option.second) &&
+            !options.contains(ruleKey(option.first))) {
             options.insert(ruleKey(option.first));
             additions.options << option;
         }
@@ -402,6 +477,50 @@ Additions compare(SqliteDatabase& db, const ImportData& data)
     summary.titles = int(additions.titles.size());
     summary.options = int(additions.options.size());
     return additions;
+}
+
+// The import into a server catalogue: the titles with their keys, the memos
+// into the server's memo table, all in one transaction.
+ImportSummary runServerImport(SqliteDatabase& db, PgCatalogue& server, const ImportData& data)
+{
+    Additions additions;
+    PgConnection& connection = server.connection();
+    connection.transaction([&] {
+        // Other PCs may write meanwhile: they wait for the commit, so what
+        // is compared here is what the catalogue holds when the rows go in,
+        // and no name the import adds can be taken in between.
+        connection.exec(QStringLiteral("LOCK TABLE %1, %2, %3, %4 IN SHARE ROW EXCLUSIVE MODE")
+                            .arg(kCategoryTable, kTitleTable, kOptionTable, kServerMemoTable));
+        additions = compare(db, data);
+        for (const QByteArray& name : additions.categories)
+            store::server::insertCategory(server, QString::fromUtf8(name));
+        ImportSummary& summary = additions.summary;
+        summary.memos = 0;
+        for (const TitleBytes* row : additions.titles) {
+            const auto text = [&](int c) { return QString::fromUtf8(row->columns[c]); };
+            store::server::insertTitle(
+                server, TitleRecord{text(1), text(2), text(3), text(4), text(5), text(6), text(0)});
+            if (row->memoFile.isEmpty() || data.memoFolder.isEmpty())
+                continue;
+            QFile memo(QDir(data.memoFolder).filePath(row->memoFile));
+            if (!memo.open(QIODevice::ReadOnly))
+                continue;
+            // A memo already kept under that key stays, as a memo file does.
+            summary.memos += connection
+                                 .exec(QStringLiteral("INSERT INTO %1 (title_key, png) VALUES "
+                                                      "($1, $2) ON CONFLICT DO NOTHING")
+                                           .arg(kServerMemoTable),
+                                       {PgValue::text(foldForComparison(text(1))),
+                                        PgValue::bytes(memo.readAll())})
+                                 .changes();
+        }
+        for (const auto& pair : additions.options)
+            connection.exec(QStringLiteral("INSERT INTO %1 (%2, %3) VALUES ($1, $2)")
+                                .arg(kOptionTable, kOptionName, kOptionValue),
+                            {PgValue::text(QString::fromUtf8(pair.first)),
+                             PgValue::text(QString::fromUtf8(pair.second))});
+    });
+    return additions.summary;
 }
 
 } // namespace
@@ -415,11 +534,18 @@ QString memoFolderBeside(const QString& jsonFile)
 ExportReport exportJson(SqliteDatabase& db, const QString& file, const QString& memoFolder)
 {
     ExportReport report;
-    const QList<QByteArray> categories = readColumn(
-        db, QStringLiteral("SELECT %1 FROM %2 ORDER BY rowid").arg(kCategoryName, kCategoryTable));
-    const QList<TitleBytes> titles = readTitles(db);
-    SqliteStatement optionRows = db.prepare(QStringLiteral("SELECT %1, %2 FROM %3 ORDER BY rowid")
-                                                .arg(kOptionName, kOptionValue, kOptionTable));
+    QList<QByteArray> categories;
+    QList<TitleBytes> titles;
+    QList<QList<QByteArray>> options;
+    // A server's memos, by the key of their title.
+    QHash<QString, QByteArray> serverMemos;
+    readAtOnce(db, [&] {
+        categories = readColumn(db, kCategoryTable, kCategoryName);
+        titles = readTitles(db);
+        options = readRows(db, kOptionTable, {kOptionName, kOptionValue});
+        if (db.server() && !memoFolder.isEmpty())
+            serverMemos = readServerMemos(*db.server());
+    });
 
     const QString memosOut = memoFolderBeside(file);
     QByteArray out;
@@ -444,12 +570,17 @@ ExportReport exportJson(SqliteDatabase& db, const QString& file, const QString& 
         if (!memoFolder.isEmpty() && isUtf8(name) && !name.contains('/') && !name.contains('\0')) {
             const QString source = memos.filePath(QString::fromUtf8(name) + kMemoSuffix);
             const QString target = QStringLiteral("%1.png").arg(i + 1);
-            if (QFileInfo(source).isFile()) {
+            const auto serverMemo =
+                serverMemos.constFind(foldForComparison(QString::fromUtf8(name)));
+            if (db.server() ? serverMemo != serverMemos.cend() : QFileInfo(source).isFile()) {
                 // The folder is made with the first memo, so an export without
                 // memos leaves no empty folder behind.
                 QFile::remove(QDir(memosOut).filePath(target));
-                if (!QDir().mkpath(memosOut) ||
-                    !QFile::copy(source, QDir(memosOut).filePath(target))) {
+                const bool written =
+                    QDir().mkpath(memosOut) &&
+                    (db.server() ? writeFile(QDir(memosOut).filePath(target), *serverMemo).isEmpty()
+                                 : QFile::copy(source, QDir(memosOut).filePath(target)));
+                if (!written) {
                     report.error = QStringLiteral("メモ %1 を書き出せません").arg(shownName(name));
                     return report;
                 }
@@ -461,15 +592,15 @@ ExportReport exportJson(SqliteDatabase& db, const QString& file, const QString& 
         out += '}';
     }
     out += "\n],\n\"options\": [";
-    for (bool first = true; optionRows.step(); first = false) {
-        out += first ? "\n{" : ",\n{";
+    for (qsizetype i = 0; i < options.size(); ++i) {
+        out += i ? ",\n{" : "\n{";
         appendJsonString(out, kOptionName.toUtf8());
         out += ": ";
-        appendJsonValue(out, optionRows.columnBytes(0));
+        appendJsonValue(out, options[i][0]);
         out += ", ";
         appendJsonString(out, kOptionValue.toUtf8());
         out += ": ";
-        appendJsonValue(out, optionRows.columnBytes(1));
+        appendJsonValue(out, options[i][1]);
         out += '}';
     }
     out += "\n]\n}\n";
@@ -482,7 +613,8 @@ ExportReport exportJson(SqliteDatabase& db, const QString& file, const QString& 
 ExportReport exportCsv(SqliteDatabase& db, const QString& file)
 {
     ExportReport report;
-    const QList<TitleBytes> titles = readTitles(db);
+    QList<TitleBytes> titles;
+    readAtOnce(db, [&] { titles = readTitles(db); });
     QByteArray out;
     out.reserve(titles.size() * 200 + 256);
     out += "\xEF\xBB\xBF";
@@ -538,6 +670,8 @@ ImportSummary planImport(SqliteDatabase& db, const ImportData& data)
 
 ImportSummary runImport(SqliteDatabase& db, const ImportData& data, const QString& memoFolder)
 {
+    if (PgCatalogue* server = db.server())
+        return runServerImport(db, *server, data);
     Additions additions;
     db.transaction([&] {
         // Compared inside the transaction, so what is added is exactly what

@@ -4,6 +4,10 @@
 #include <unordered_map>
 #include <vector>
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
 #include "store/catalogue_db.h"
 #include "store/jet_pattern.h"
 #include "store/name_order.h"
@@ -642,6 +646,57 @@ QList<FoundTitle> searchAllTitles(PgCatalogue& db, const QString& searchText)
     for (Group& group : groups)
         titles.append(std::move(group.titles));
     return titles;
+}
+
+// ---- Drive conversion ----------------------------------------------------------
+
+conversion::ColumnConversion convertStoredColumn(PgCatalogue& db, const QString& column,
+                                                 const QString& oldPrefix, const QString& newPrefix)
+{
+    conversion::ColumnConversion counts;
+    PgConnection& connection = db.connection();
+    connection.transaction([&] {
+        counts = {};
+        // Every title is locked as it is read: a PC that edits one meanwhile
+        // waits for the commit, and its edit then lands on the converted row
+        // rather than being overwritten with the value read here.
+        const PgResult result =
+            connection.exec(QStringLiteral("SELECT id, %1 FROM %2 ORDER BY id FOR UPDATE")
+                                .arg(column, kTitleTable));
+        QJsonArray changes;
+        int unreadableChanges = 0;
+        for (int i = 0; i < result.rows(); ++i) {
+            const QByteArray value = result.bytes(i, 1);
+            const conversion::StoredConversion converted =
+                conversion::convertStoredValue(column, value, oldPrefix, newPrefix);
+            if (converted.value)
+                ++counts.matched;
+            if (converted.value && *converted.value != value) {
+                changes.append(
+                    QJsonObject{{QStringLiteral("id"), result.integer(i, 0)},
+                                {QStringLiteral("value"), QString::fromUtf8(*converted.value)}});
+                if (converted.unreadable)
+                    ++unreadableChanges;
+            } else if (converted.unreadable) {
+                ++counts.left;
+            }
+        }
+        if (changes.isEmpty())
+            return;
+        // One statement for all the rows: a round trip a title would hold
+        // the locks for as long as a slow network takes.
+        counts.changed =
+            connection
+                .exec(QStringLiteral(
+                          "UPDATE %1 AS t SET %2 = c.value FROM jsonb_to_recordset($1::jsonb) "
+                          "AS c(id bigint, value text) WHERE t.id = c.id")
+                          .arg(kTitleTable, column),
+                      {PgValue::text(QString::fromUtf8(
+                          QJsonDocument(changes).toJson(QJsonDocument::Compact)))})
+                .changes();
+        counts.left += int(changes.size()) - counts.changed + unreadableChanges;
+    });
+    return counts;
 }
 
 } // namespace store::server

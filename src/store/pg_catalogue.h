@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include "store/category_queries.h"
+#include "store/drive_conversion.h"
 #include "store/pg_database.h"
 #include "store/search_all.h"
 #include "store/title_queries.h"
@@ -97,5 +98,11 @@ std::optional<QString> readMemoryOption(PgCatalogue& db);
 bool writeMemoryOption(PgCatalogue& db, const QString& value);
 
 QList<FoundTitle> searchAllTitles(PgCatalogue& db, const QString& searchText);
+
+// As store::conversion::convertStoredColumn, for a path column the caller
+// has checked.
+conversion::ColumnConversion convertStoredColumn(PgCatalogue& db, const QString& column,
+                                                 const QString& oldPrefix,
+                                                 const QString& newPrefix);
 
 } // namespace store::server

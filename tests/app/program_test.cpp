@@ -134,6 +134,15 @@ TEST_F(ProgramTest, BackupAndExportCommandsAnswerOnTheTerminal)
         db.exec("INSERT INTO カテゴリ VALUES ('本')");
         db.exec("INSERT INTO タイトル VALUES ('a,\"b\"', ' ', ' ', ' ', '本', ' ', ' ')");
     }
+    // Another catalogue, chosen on the command line and remembered.
+    const QString other = catalogueFilePath(root.filePath("other"));
+    ASSERT_TRUE(QDir().mkpath(root.filePath("other")));
+    ASSERT_TRUE(createCatalogueIfMissing(other));
+    {
+        SqliteDatabase db(other);
+        db.exec("INSERT INTO タイトル VALUES ('x', ' ', ' ', ' ', '本', ' ', ' '), "
+                "('y', ' ', ' ', ' ', '本', ' ', ' ')");
+    }
     auto run = [&](const QStringList& arguments, QByteArray* out = nullptr) {
         QProcess command;
         auto environment = QProcessEnvironment::systemEnvironment();
@@ -158,6 +167,8 @@ TEST_F(ProgramTest, BackupAndExportCommandsAnswerOnTheTerminal)
         {{"--export", root.filePath("out.txt")}, 2, ".json か .csv"},
         {{"--export", root.filePath("out.csv/out.json")}, 1, "書き出せませんでした"},
         {{"--restore", "nothing"}, 1, "見つかりません"},
+        {{"--catalogue", other, "--export", root.filePath("other.csv")}, 0, "タイトル 2 件"},
+        {{"--export", root.filePath("again.csv")}, 0, "タイトル 2 件"},
     };
     for (const Row& row : rows) {
         QByteArray out;

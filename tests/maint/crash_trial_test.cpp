@@ -26,9 +26,9 @@
 
 #include <gtest/gtest.h>
 
-#include "maint/drive_conversion.h"
 #include "store/catalogue_db.h"
 #include "store/category_queries.h"
+#include "store/drive_conversion.h"
 #include "store/schema.h"
 #include "store/title_queries.h"
 
@@ -186,8 +186,8 @@ void apply(Model& model, const Operation& op)
             QString& value = columnOf(title, op.column);
             const auto converted =
                 op.column == store::schema::kLinkTargets
-                    ? conversion::convertLinkTargets(value, op.oldPrefix, op.newPrefix)
-                    : conversion::convertPrefix(value, op.oldPrefix, op.newPrefix);
+                    ? store::conversion::convertLinkTargets(value, op.oldPrefix, op.newPrefix)
+                    : store::conversion::convertPrefix(value, op.oldPrefix, op.newPrefix);
             if (converted)
                 value = *converted;
         }
@@ -218,7 +218,7 @@ void perform(const QString& path, const Operation& op)
         store::deleteTitlesOfCategory(db, op.name);
         break;
     case Kind::Convert:
-        conversion::convertColumn(db, op.column, op.oldPrefix, op.newPrefix);
+        store::conversion::convertColumn(db, op.column, op.oldPrefix, op.newPrefix);
         break;
     }
 }

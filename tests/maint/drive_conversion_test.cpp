@@ -6,16 +6,16 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "maint/drive_conversion.h"
 #include "maint/form2.h"
 #include "store/catalogue_db.h"
+#include "store/drive_conversion.h"
 #include "store/sqlite_database.h"
 #include "support/form_fixture.h"
 
-using conversion::convertLinkTargets;
-using conversion::convertPrefix;
-using conversion::convertStoredLinkTargets;
-using conversion::convertStoredPrefix;
+using store::conversion::convertLinkTargets;
+using store::conversion::convertPrefix;
+using store::conversion::convertStoredLinkTargets;
+using store::conversion::convertStoredPrefix;
 
 namespace
 {
@@ -69,8 +69,8 @@ TEST(ConvertPrefix, LeavesValuesThatDoNotBeginWithThePrefix)
 
 TEST(CheckPrefixes, RefusesEachSlipAndOnlyThose)
 {
-    using conversion::checkPrefixes;
-    using conversion::PrefixSlip;
+    using store::conversion::checkPrefixes;
+    using store::conversion::PrefixSlip;
     struct Case {
         const char* oldPrefix;
         const char* newPrefix;
@@ -702,11 +702,11 @@ protected:
                     "hex(カテゴリ名), hex(作業フォルダ), hex(起動オプション), "
                     "typeof(サムネイルパス), typeof(ファイルパス) FROM タイトル ORDER BY rowid");
     }
-    conversion::ColumnConversion convert(const QString& column, const QString& oldPrefix,
-                                         const QString& newPrefix)
+    store::conversion::ColumnConversion convert(const QString& column, const QString& oldPrefix,
+                                                const QString& newPrefix)
     {
         CatalogueDb db(dbPath());
-        return conversion::convertStoredColumn(db, column, oldPrefix, newPrefix);
+        return store::conversion::convertStoredColumn(db, column, oldPrefix, newPrefix);
     }
 };
 
@@ -808,7 +808,7 @@ TEST_F(StoredBytesTest, CountsExactlyTheTitlesChangedAndThoseLeft)
     EXPECT_EQ(upper.changed, 2);
     // The legacy count is the titles changed.
     CatalogueDb db(dbPath());
-    EXPECT_EQ(conversion::convertColumn(db, "サムネイルパス", "/DATA/", "/data/"), 2);
+    EXPECT_EQ(store::conversion::convertColumn(db, "サムネイルパス", "/DATA/", "/data/"), 2);
 }
 
 TEST_F(StoredBytesTest, TitlesLeftAreCountedInTheMessage)
@@ -852,7 +852,8 @@ TEST_F(StoredBytesTest, FailureMidwayLeavesEveryByteAsStored)
         "BEGIN SELECT RAISE(ABORT, 'locked'); END");
     const QStringList before = everyByte();
     CatalogueDb db(dbPath());
-    EXPECT_THROW(conversion::convertStoredColumn(db, "サムネイルパス", "C:", "/mnt/c"), DbError);
+    EXPECT_THROW(store::conversion::convertStoredColumn(db, "サムネイルパス", "C:", "/mnt/c"),
+                 DbError);
     EXPECT_EQ(everyByte(), before);
     dialog->Text6->setText("C");
     dialog->Text7->setText("D");

@@ -19,6 +19,8 @@
 #include "store/catalogue_copy.h"
 #include "store/catalogue_db.h"
 #include "store/category_queries.h"
+#include "store/drive_conversion.h"
+#include "store/export_import.h"
 #include "store/name_lookup.h"
 #include "store/name_order.h"
 #include "store/pg_catalogue.h"
@@ -914,6 +916,195 @@ TEST_F(StoreTest, QueriesNeedTheRuleAndTheTables)
 // Two clients registering the same names and raising one counter by reading
 // it into the editor and writing it back: every name is stored once and
 // refused once, and no write is lost, however the two interleave.
+// ---- Drive conversion ------------------------------------------------------
+
+// Each row converts one column of the same three titles; afterwards every
+// column of every title reads as expected and the counts are the ones the
+// window reports.
+TEST_P(EngineTest, DriveConversionRewritesOnlyTheMatchedPaths)
+{
+    const QString everyColumn = "SELECT タイトル名 || '|' || サムネイルパス || '|' || ファイルパス "
+                                "|| '|' || 作業フォルダ || '|' || 起動オプション FROM タイトル "
+                                "ORDER BY タイトル名";
+    struct Case {
+        const char* column;
+        QString oldPrefix, newPrefix;
+        QStringList after; // every column of a, b, c
+        int matched, changed;
+        bool refused;
+    };
+    const QStringList before = {"a|C:\\pics\\a.bmp|C:\\docs\\a.doc\r\nD:\\b.doc\r\n|C:\\work| ",
+                                "b|d:\\b.bmp|http://c.example/\r\n|c:\\Work|-x",
+                                "c|/media/oldstuff/c.png|/media/old/c.doc\r\n|/media/old|C:\\opt"};
+    const Case cases[] = {
+        {"サムネイルパス",
+         "C:",
+         "E:",
+         {"a|E:\\pics\\a.bmp|C:\\docs\\a.doc\r\nD:\\b.doc\r\n|C:\\work| ", before[1], before[2]},
+         1,
+         1,
+         false},
+        // The second link target alone is on the old drive.
+        {"ファイルパス",
+         "D:\\",
+         "/mnt/d/",
+         {"a|C:\\pics\\a.bmp|C:\\docs\\a.doc\r\n/mnt/d/b.doc\r\n|C:\\work| ", before[1], before[2]},
+         1,
+         1,
+         false},
+        {"作業フォルダ",
+         "C:",
+         "/mnt/c",
+         {"a|C:\\pics\\a.bmp|C:\\docs\\a.doc\r\nD:\\b.doc\r\n|/mnt/c/work| ",
+          "b|d:\\b.bmp|http://c.example/\r\n|/mnt/c/Work|-x", before[2]},
+         2,
+         2,
+         false},
+        {"起動オプション",
+         "c:\\",
+         "F:\\",
+         {before[0], before[1], "c|/media/oldstuff/c.png|/media/old/c.doc\r\n|/media/old|F:\\opt"},
+         1,
+         1,
+         false},
+        // A folder name is not the start of a longer one; a web address names
+        // no drive.
+        {"サムネイルパス", "/media/old", "/srv/new", before, 0, 0, false},
+        {"ファイルパス", "http:", "D:", before, 0, 0, false},
+        {"ファイルパス",
+         "/media/old",
+         "/srv/new",
+         {before[0], before[1], "c|/media/oldstuff/c.png|/srv/new/c.doc\r\n|/media/old|C:\\opt"},
+         1,
+         1,
+         false},
+        // Found but already as it would be written: nothing to change.
+        {"サムネイルパス", "d:", "d:", before, 1, 0, false},
+        // Only the four path columns are converted.
+        {"タイトル名", "a", "z", before, 0, 0, true},
+        {"カテゴリ名", "x", "y", before, 0, 0, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.column) + " " + c.oldPrefix.toStdString());
+        plainSql("DELETE FROM タイトル");
+        {
+            CatalogueDb db(path());
+            for (const QString& title : before) {
+                const QStringList v = title.split('|');
+                store::insertTitle(db, TitleRecord{v[0], "desc", v[1], v[2], v[3], v[4], "x"});
+            }
+        }
+        CatalogueDb db(path());
+        if (c.refused) {
+            EXPECT_THROW(
+                store::conversion::convertStoredColumn(db, c.column, c.oldPrefix, c.newPrefix),
+                DbError);
+        } else {
+            const store::conversion::ColumnConversion counts =
+                store::conversion::convertStoredColumn(db, c.column, c.oldPrefix, c.newPrefix);
+            EXPECT_EQ(counts.matched, c.matched);
+            EXPECT_EQ(counts.changed, c.changed);
+            EXPECT_EQ(counts.left, 0);
+        }
+        EXPECT_EQ(rows(everyColumn), c.after);
+        EXPECT_EQ(rows("SELECT DISTINCT 説明 || カテゴリ名 FROM タイトル"), QStringList({"descx"}));
+        EXPECT_EQ(store::listTitles(db, "x"), QStringList({"a", "b", "c"}));
+    }
+}
+
+// ---- Export and import -----------------------------------------------------
+
+// The catalogue is exported, then each file is imported into another
+// catalogue on the same engine that already holds a category and a title
+// the rule finds in it; what the user sees afterwards is checked.
+TEST_P(EngineTest, ExportIsImportedIntoAnotherCatalogue)
+{
+    QTemporaryDir files;
+    ASSERT_TRUE(files.isValid());
+    const QString memoFolder = files.filePath("memos");
+    ASSERT_TRUE(QDir().mkpath(memoFolder));
+    {
+        CatalogueDb db(path());
+        store::insertCategory(db, "ＤＯＣＳ");
+        store::insertCategory(db, "写真");
+        store::insertTitle(
+            db, TitleRecord{"手順書", "theirs", " ", "C:\\a.doc\r\n", " ", " ", "ＤＯＣＳ"});
+        store::insertTitle(db, TitleRecord{"夏", "summer", " ", " \r\n", " ", " ", "写真"});
+        if (db.server()) {
+            store::writeServerMemo(db, "夏", "png-summer");
+        } else {
+            QFile memo(memoFolder + "/夏.ole");
+            ASSERT_TRUE(memo.open(QIODevice::WriteOnly));
+            memo.write("png-summer");
+        }
+        const auto json = store::transfer::exportJson(db, files.filePath("all.json"), memoFolder);
+        EXPECT_EQ(json.error, "");
+        EXPECT_EQ(QList<int>({json.categories, json.titles, json.memos}), QList<int>({2, 2, 1}));
+        QFile exportedMemo(files.filePath("all-メモ/2.png"));
+        ASSERT_TRUE(exportedMemo.open(QIODevice::ReadOnly));
+        EXPECT_EQ(exportedMemo.readAll(), "png-summer");
+        const auto csv = store::transfer::exportCsv(db, files.filePath("all.csv"));
+        EXPECT_EQ(QList<int>({csv.categories, csv.titles}), QList<int>({2, 2}));
+    }
+    QFile notUtf8(files.filePath("bytes.json"));
+    ASSERT_TRUE(notUtf8.open(QIODevice::WriteOnly));
+    notUtf8.write(R"({"format": "quilmo-catalogue", "titles": [)"
+                  R"({"タイトル名": {"base64": "/w=="}, "カテゴリ名": "写真"}]})");
+    notUtf8.close();
+
+    struct Case {
+        const char* file;
+        // categories, titles, memos added; rows named as unreadable.
+        QList<int> sqlite, postgres;
+        QStringList photos; // the titles of 写真 afterwards
+    };
+    const Case cases[] = {
+        {"all.json", {1, 1, 1, 0}, {1, 1, 1, 0}, {"夏"}},
+        {"all.csv", {1, 1, 0, 0}, {1, 1, 0, 0}, {"夏"}},
+        // A server holds text alone; the file keeps the bytes.
+        {"bytes.json", {0, 1, 0, 0}, {0, 0, 0, 1}, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        QTemporaryDir targetDir;
+        const QString target =
+            engine() == Engine::Postgres ? emptyDatabase() : catalogueFilePath(targetDir.path());
+        if (engine() == Engine::Sqlite) {
+            ASSERT_TRUE(createCatalogueIfMissing(target));
+        }
+        const QString targetMemos = targetDir.filePath("memos");
+        CatalogueDb db(target);
+        store::insertCategory(db, "docs");
+        store::insertTitle(db, TitleRecord{"手順書", "mine", " ", " ", " ", " ", "docs"});
+
+        const auto data = store::transfer::readImportFile(files.filePath(c.file));
+        ASSERT_EQ(data.error, "");
+        const auto planned = store::transfer::planImport(db, data);
+        const auto done = store::transfer::runImport(db, data, targetMemos);
+        const QList<int> expected = engine() == Engine::Postgres ? c.postgres : c.sqlite;
+        EXPECT_EQ(
+            QList<int>({done.categories, done.titles, done.memos, int(done.unreadable.size())}),
+            expected);
+        EXPECT_EQ(QList<int>({planned.categories, planned.titles}), expected.mid(0, 2));
+        EXPECT_EQ(store::readTitle(db, "手順書")->description, "mine");
+        EXPECT_EQ(store::listCategories(db).first(), "docs");
+        EXPECT_EQ(store::listCategories(db).size(), 1 + expected[0]);
+        if (!c.photos.isEmpty()) {
+            EXPECT_EQ(store::listTitles(db, "写真"), c.photos);
+            EXPECT_EQ(store::readTitle(db, "夏")->description, "summer");
+        }
+        if (expected[2] > 0) {
+            if (db.server()) {
+                EXPECT_EQ(store::readServerMemo(db, "夏"), "png-summer");
+            } else {
+                QFile memo(targetMemos + "/夏.ole");
+                ASSERT_TRUE(memo.open(QIODevice::ReadOnly));
+                EXPECT_EQ(memo.readAll(), "png-summer");
+            }
+        }
+    }
+}
+
 TEST_P(EngineTest, TwoClientsAtOnceNeitherDuplicateNorLoseAWrite)
 {
     constexpr int kNames = 150;
@@ -1038,6 +1229,57 @@ TEST_F(ServerTest, ConnectionLostMidOperationWritesNothingHalf)
         CatalogueDb again(path());
         EXPECT_EQ(store::listCategories(again), QStringList({"x"}));
         EXPECT_EQ(store::listTitles(again, "x"), QStringList({"a", "b"}));
+    }
+}
+
+// Another PC writes a title while the drive conversion runs: its write is
+// neither lost nor left unconverted, whichever of the two reaches the row
+// first.
+TEST_F(ServerTest, DriveConversionKeepsAnotherPcsWrite)
+{
+    struct Case {
+        const char* what;
+        QString otherWrite;
+        QStringList after;
+    };
+    const Case cases[] = {
+        {"new path on the old drive",
+         "UPDATE タイトル SET サムネイルパス = 'C:\\new.bmp' WHERE タイトル名 = 'a'",
+         {"a E:\\new.bmp", "b E:\\b.bmp"}},
+        {"path moved off the old drive",
+         "UPDATE タイトル SET サムネイルパス = 'G:\\a.bmp' WHERE タイトル名 = 'a'",
+         {"a G:\\a.bmp", "b E:\\b.bmp"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        plainSql("DELETE FROM タイトル");
+        {
+            CatalogueDb db(path());
+            store::insertTitle(db, TitleRecord{"a", " ", "C:\\a.bmp", " ", " ", " ", "x"});
+            store::insertTitle(db, TitleRecord{"b", " ", "C:\\b.bmp", " ", " ", " ", "x"});
+        }
+        PgConnection other(path());
+        const QString otherPid = other.exec("SELECT pg_backend_pid()").text(0, 0);
+        other.exec("BEGIN");
+        other.exec(c.otherWrite);
+        auto converting = std::async(std::launch::async, [&] {
+            CatalogueDb db(path());
+            return store::conversion::convertStoredColumn(db, "サムネイルパス", "C:", "E:");
+        });
+        const QString waiting =
+            QStringLiteral("SELECT pid FROM pg_stat_activity WHERE %1 = ANY(pg_blocking_pids(pid))")
+                .arg(otherPid);
+        bool blocked = false;
+        for (int tries = 0; tries < 500 && !blocked; ++tries) {
+            blocked = !rows(waiting).isEmpty();
+            if (!blocked)
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        other.exec("COMMIT");
+        ASSERT_TRUE(blocked);
+        EXPECT_EQ(converting.get().changed, c.after.filter("E:").size());
+        EXPECT_EQ(rows("SELECT タイトル名 || ' ' || サムネイルパス FROM タイトル ORDER BY 1"),
+                  c.after);
     }
 }
 

@@ -1,15 +1,16 @@
-#include "maint/drive_conversion.h"
+#include "store/drive_conversion.h"
 
 #include <vector>
 
 #include <QStringList>
 
+#include "store/pg_catalogue.h"
 #include "store/schema.h"
 #include "store/sqlite_database.h"
 
 using namespace store::schema;
 
-namespace conversion
+namespace store::conversion
 {
 
 namespace
@@ -303,7 +304,13 @@ StoredConversion convertStoredLinkTargets(const QByteArray& value, const QString
 ColumnConversion convertStoredColumn(SqliteDatabase& db, const QString& column,
                                      const QString& oldPrefix, const QString& newPrefix)
 {
-    const bool linkTargets = column == kLinkTargets;
+    // The column is spliced into the statement, and a name or a category
+    // rewritten here would slip past the comparison rule.
+    if (column != kThumbnailPath && column != kLinkTargets && column != kLaunchOptions &&
+        column != kWorkingFolder)
+        throw DbError("not a path column");
+    if (PgCatalogue* server = db.server())
+        return server::convertStoredColumn(*server, column, oldPrefix, newPrefix);
     ColumnConversion counts;
     db.transaction([&] {
         // The prefix is matched here rather than in SQL: it must be taken
@@ -322,9 +329,7 @@ ColumnConversion convertStoredColumn(SqliteDatabase& db, const QString& column,
             QStringLiteral("SELECT rowid, %1 FROM %2 ORDER BY rowid").arg(column, kTitleTable));
         while (query.step()) {
             const QByteArray value = query.columnBytes(1);
-            const StoredConversion result =
-                linkTargets ? convertStoredLinkTargets(value, oldPrefix, newPrefix)
-                            : convertStoredPrefix(value, oldPrefix, newPrefix);
+            const StoredConversion result = convertStoredValue(column, value, oldPrefix, newPrefix);
             if (result.value)
                 ++counts.matched;
             if (result.value && *result.value != value)
@@ -349,10 +354,17 @@ ColumnConversion convertStoredColumn(SqliteDatabase& db, const QString& column,
     return counts;
 }
 
+StoredConversion convertStoredValue(const QString& column, const QByteArray& value,
+                                    const QString& oldPrefix, const QString& newPrefix)
+{
+    return column == kLinkTargets ? convertStoredLinkTargets(value, oldPrefix, newPrefix)
+                                  : convertStoredPrefix(value, oldPrefix, newPrefix);
+}
+
 int convertColumn(SqliteDatabase& db, const QString& column, const QString& oldPrefix,
                   const QString& newPrefix)
 {
     return convertStoredColumn(db, column, oldPrefix, newPrefix).changed;
 }
 
-} // namespace conversion
+} // namespace store::conversion

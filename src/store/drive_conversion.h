@@ -9,7 +9,7 @@ class SqliteDatabase;
 
 // Moving stored paths from one drive or folder prefix to another. Nothing
 // here touches a widget.
-namespace conversion
+namespace store::conversion
 {
 
 // Pairs of prefixes whose conversion would leave every matched path broken,
@@ -81,6 +81,11 @@ StoredConversion convertStoredPrefix(const QByteArray& value, const QString& old
 StoredConversion convertStoredLinkTargets(const QByteArray& value, const QString& oldPrefix,
                                           const QString& newPrefix);
 
+// The conversion of one stored value of column: convertStoredLinkTargets for
+// the link targets, convertStoredPrefix for the other path columns.
+StoredConversion convertStoredValue(const QString& column, const QByteArray& value,
+                                    const QString& oldPrefix, const QString& newPrefix);
+
 // The titles a column conversion met.
 struct ColumnConversion {
     // Titles whose value (a link target of it) begins with the old prefix.
@@ -97,7 +102,10 @@ struct ColumnConversion {
 // title whose value begins with oldPrefix, as convertStoredPrefix does, all in
 // one transaction: either every such title changes or none does. Titles are
 // found by their row, so a title whose name is not UTF-8 converts like any
-// other. Throws DbError (nothing changed) when the engine fails.
+// other. On a server catalogue the titles stay locked from the reading to the
+// commit, so another PC's edit of one is neither lost nor half converted.
+// Throws DbError (nothing changed) when the engine fails or the connection
+// is lost, and for a column that is not a path column.
 ColumnConversion convertStoredColumn(SqliteDatabase& db, const QString& column,
                                      const QString& oldPrefix, const QString& newPrefix);
 
@@ -105,4 +113,4 @@ ColumnConversion convertStoredColumn(SqliteDatabase& db, const QString& column,
 int convertColumn(SqliteDatabase& db, const QString& column, const QString& oldPrefix,
                   const QString& newPrefix);
 
-} // namespace conversion
+} // namespace store::conversion
