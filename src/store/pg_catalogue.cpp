@@ -157,24 +157,11 @@ QByteArray nocase(const QString& text)
 
 QList<NamedRow> japaneseOrder(const PgResult& result)
 {
-    struct Keyed {
-        QByteArray key;
-        NamedRow row;
-    };
-    std::vector<Keyed> keyed;
-    keyed.reserve(std::size_t(result.rows()));
-    for (int i = 0; i < result.rows(); ++i) {
-        NamedRow row{result.integer(i, 0), result.text(i, 1)};
-        QByteArray sortKey = japaneseSortKey(row.name);
-        keyed.push_back({std::move(sortKey), std::move(row)});
-    }
-    std::sort(keyed.begin(), keyed.end(),
-              [](const Keyed& a, const Keyed& b) { return a.key < b.key; });
     QList<NamedRow> rows;
-    rows.reserve(qsizetype(keyed.size()));
-    for (Keyed& entry : keyed)
-        rows.append(std::move(entry.row));
-    return rows;
+    rows.reserve(result.rows());
+    for (int i = 0; i < result.rows(); ++i)
+        rows.append(NamedRow{result.integer(i, 0), result.text(i, 1)});
+    return inJapaneseOrder(std::move(rows));
 }
 
 // The titles of a category key, each with its row, name and category.

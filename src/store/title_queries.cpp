@@ -15,6 +15,29 @@ using namespace store::schema;
 namespace store
 {
 
+// Sorted in memory rather than by ORDER BY on the key function: the engine's
+// sorter over 40,000 key blobs costs more than computing the keys and
+// sorting them here.
+QList<NamedRow> inJapaneseOrder(QList<NamedRow> rows)
+{
+    struct Keyed {
+        QByteArray key;
+        NamedRow row;
+    };
+    std::vector<Keyed> keyed;
+    keyed.reserve(std::size_t(rows.size()));
+    for (NamedRow& row : rows) {
+        QByteArray key = japaneseSortKey(row.name);
+        keyed.push_back({std::move(key), std::move(row)});
+    }
+    std::sort(keyed.begin(), keyed.end(),
+              [](const Keyed& a, const Keyed& b) { return a.key < b.key; });
+    rows.clear();
+    for (Keyed& entry : keyed)
+        rows.append(std::move(entry.row));
+    return rows;
+}
+
 namespace
 {
 
@@ -25,31 +48,6 @@ QStringList namesOf(const QList<NamedRow>& rows)
     for (const NamedRow& row : rows)
         names.append(row.name);
     return names;
-}
-
-// Reads (rowid, name) rows and sorts them by the Japanese key of the name.
-// Sorted here rather than by ORDER BY on the key function: the engine's
-// sorter over 40,000 key blobs costs more than computing the keys and
-// sorting them in memory.
-QList<NamedRow> sortedRows(SqliteStatement& query)
-{
-    struct Keyed {
-        QByteArray key;
-        NamedRow row;
-    };
-    std::vector<Keyed> keyed;
-    while (query.step()) {
-        NamedRow row{query.text(0).toLongLong(), query.text(1)};
-        QByteArray key = japaneseSortKey(row.name);
-        keyed.push_back({std::move(key), std::move(row)});
-    }
-    std::sort(keyed.begin(), keyed.end(),
-              [](const Keyed& a, const Keyed& b) { return a.key < b.key; });
-    QList<NamedRow> rows;
-    rows.reserve(qsizetype(keyed.size()));
-    for (Keyed& entry : keyed)
-        rows.append(std::move(entry.row));
-    return rows;
 }
 
 QList<NamedRow> unsortedRows(SqliteStatement& query)
@@ -66,7 +64,7 @@ QList<NamedRow> selectRows(SqliteDatabase& db, const CategoryTitles& category, c
                                 .arg(kTitleName, kTitleTable, category.condition));
     query.bind(1, bound);
     bindCategoryTitles(query, category);
-    return sortedRows(query);
+    return inJapaneseOrder(unsortedRows(query));
 }
 
 QList<NamedRow> searchRows(SqliteDatabase& db, const CategoryTitles& category, const QString& bound,

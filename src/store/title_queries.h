@@ -47,6 +47,10 @@ enum class WriteOutcome { Done, Missing, ChangedSinceRead };
 namespace store
 {
 
+// The rows in the catalogue's Japanese name order (japaneseSortKey), as the
+// title list shows them whatever the engine.
+QList<NamedRow> inJapaneseOrder(QList<NamedRow> rows);
+
 // The names of a category's titles (every spelling of the category the
 // typed text selects, as titlesOfCategory() in name_lookup.h says) in the
 // Japanese name order of japaneseSortKey().
